@@ -1,0 +1,59 @@
+#pragma once
+// A file of records with named text fields, protected by an access password and
+// worked through a cursor. Several files may be open at once, each at most once;
+// one of them (or none) is current, and every operation but create and open acts
+// on the current one. Changes are kept in memory and reach the disk when the
+// store is closed, as one atomic replacement of the whole file.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vorda::storage {
+
+enum class FieldKind : std::uint8_t { Text = 1 };
+
+struct FieldDefinition {
+    std::string name;  // GBK; an identifier not starting with a digit, at most 16 bytes
+    FieldKind kind = FieldKind::Text;
+    int maxLength = 100;  // 1..1024 bytes
+};
+
+class RecordStore {
+public:
+    // Writes a new, empty store file without password, replacing any file of that
+    // name. The new file is not opened.
+    static bool create(const std::string& path, const std::vector<FieldDefinition>& fields);
+    // Opens path and makes it current with the cursor on record 1. A protected
+    // store needs its password; an unprotected one needs none.
+    static bool open(const std::string& path, const std::optional<std::string>& password = std::nullopt);
+    // Protects the current store with this password from its next commit on.
+    static bool setPassword(const std::string& password);
+    // Closes the current store, committing its changes. False when changes could
+    // not be written; the file on disk is then as it was before the open. Either
+    // way the store is closed afterwards and no store is current.
+    static bool close();
+
+    static int recordCount();
+    static void first();
+    static bool skip(int count = 1);
+    static bool addBlank();
+    static std::string read(const std::string& field);
+    static bool write(const std::string& field, const std::string& text);
+    static bool deleteCurrent();
+    static bool purgeDeleted();
+
+    // Closes every open store without committing (test teardown).
+    static void abandonAll();
+};
+
+// The directory holding the program file, without a trailing separator.
+std::string runDirectory();
+// Tests run the program's storage in a directory of their own; empty restores
+// the program's directory.
+void setRunDirectory(const std::string& directory);
+
+// RecordStore::open on runDirectory + "\" + fileName with the access password.
+bool openStore(const std::string& fileName);
+
+}  // namespace vorda::storage
