@@ -15,5 +15,5 @@ for src in $targets; do
   corpus="$VORDA_ROOT/build/fuzz/corpus-$name"
   mkdir -p "$corpus"
   [ -d "$VORDA_ROOT/fuzz/corpus/$name" ] && cp -n "$VORDA_ROOT/fuzz/corpus/$name"/* "$corpus"/ 2>/dev/null || true
-  "$VORDA_ROOT/build/fuzz/$name" -max_total_time="$seconds" -print_final_stats=0 "$corpus" 2>&1 | tail -n 2
+  "$VORDA_ROOT/build/fuzz/cmake/native/$name" -max_total_time="$seconds" -print_final_stats=0 "$corpus" 2>&1 | tail -n 2
 done

@@ -25,19 +25,31 @@ public:
     // name. The new file is not opened.
     static bool create(const std::string& path, const std::vector<FieldDefinition>& fields);
     // Opens path and makes it current with the cursor on record 1. A protected
-    // store needs its password; an unprotected one needs none.
+    // store needs its password; an unprotected one needs none (an empty password
+    // counts as none). Fails, leaving the current store as it was, for a missing,
+    // unreadable, damaged or foreign file, a password mismatch, a file already
+    // open in this process, or one another process keeps locked.
     static bool open(const std::string& path, const std::optional<std::string>& password = std::nullopt);
-    // Protects the current store with this password from its next commit on.
+    // Protects the current store with this password from its next commit on;
+    // an empty password leaves it unprotected.
     static bool setPassword(const std::string& password);
     // Closes the current store, committing its changes. False when changes could
     // not be written; the file on disk is then as it was before the open. Either
-    // way the store is closed afterwards and no store is current.
+    // way the store is closed afterwards and no store is current. A store
+    // without changes writes nothing; with no current store close does nothing.
     static bool close();
 
+    // The schema of the current store; empty with no current store.
+    static std::vector<FieldDefinition> fields();
     static int recordCount();
     static void first();
+    // Forward by count (at least 1), stopping at the end position; false and no
+    // move from the end position, on an empty store or for count < 1.
     static bool skip(int count = 1);
     static bool addBlank();
+    // Field names match ignoring ASCII letter case. Texts end at their first zero
+    // byte; a text longer than the field holds is cut without splitting a
+    // double-byte character.
     static std::string read(const std::string& field);
     static bool write(const std::string& field, const std::string& text);
     static bool deleteCurrent();

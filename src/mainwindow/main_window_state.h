@@ -1,0 +1,23 @@
+#pragma once
+// One open MainWindow: its controls and its non-visual components. It lives as
+// long as the window (kept with it by the backend).
+#include "mainwindow/main_window_form.h"
+#include "ui/ui.h"
+
+namespace vorda::mainwindow {
+
+struct MainWindow : MainWindowControls {
+    ui::FileDialog 通用对话框1;  // export
+    ui::FileDialog 通用对话框2;  // import
+    ui::PopupMenu 菜单1;
+
+    ui::Backend& backend() const { return window.backend(); }
+};
+
+// Page indexes of 高级选择夹1.
+enum Page { kCustomPage = 0, kPasswordPage = 1, kMemoPage = 2, kSettingsPage = 3 };
+
+// Items of 菜单1, in menu order.
+enum MenuItem { kMenuDelete = 0, kMenuImport = 1, kMenuExport = 2 };
+
+}  // namespace vorda::mainwindow

@@ -1,0 +1,38 @@
+#pragma once
+// The two store files of the program, their schema, header record and access
+// password.
+#include <string>
+#include <vector>
+
+#include "storage/record_store.h"
+
+namespace vorda::storage {
+
+// Account, custom column titles and the custom library.
+inline constexpr const char* kDataFile = "data.edb";
+// Home library flag and the password library.
+inline constexpr const char* kDataExFile = "dataex.edb";
+inline constexpr int kDataFieldCount = 7;
+inline constexpr int kDataExFieldCount = 6;
+inline constexpr int kStoreFieldLength = 100;
+
+// The password every open of either file gives.
+const std::string& accessPassword();
+// "名1".."名7" in GBK: C3 FB, then the ASCII digit. n is 1..7.
+const std::string& fieldName(int n);
+std::vector<FieldDefinition> dataSchema();
+std::vector<FieldDefinition> dataExSchema();
+
+// Each returns true when every step, the commit at close included, succeeded.
+// data.edb with its schema and the access password, no records.
+bool createDataStore();
+// dataex.edb with its schema and the access password, no records.
+bool createDataExStore();
+// Appends the header record of dataex.edb: "名1" = "密码库2", "名2" = "1".
+bool writeDataExHeader();
+
+// The leading decimal integer of a text as atoi reads it (leading white space,
+// an optional sign); 0 when there is none. Out-of-range values clamp.
+int leadingInteger(const std::string& text);
+
+}  // namespace vorda::storage
