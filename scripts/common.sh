@@ -8,8 +8,6 @@ export WINEPREFIX="${VORDA_WINEPREFIX:-$VORDA_ROOT/build/wineprefix}"
 export WINEARCH=win64
 export WINEDEBUG=-all,err+module
 export WINEDLLOVERRIDES="mscoree,mshtml="
-export LC_ALL=zh_CN.UTF-8
-export LANG=zh_CN.UTF-8
 
 PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
   libgcrypt20-dev libgtest-dev googletest libbenchmark-dev
@@ -36,6 +34,7 @@ install_missing() {
     grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' >> /etc/locale.gen
     locale-gen >/dev/null
   fi
+  export LC_ALL=zh_CN.UTF-8 LANG=zh_CN.UTF-8
 }
 
 build_native() {
@@ -47,13 +46,15 @@ build_native() {
 build_windows() {
   say "Windows cross build ($BUILD_WIN)"
   cmake -S "$VORDA_ROOT" -B "$BUILD_WIN" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_TOOLCHAIN_FILE="$VORDA_ROOT/cmake/mingw-w64-x86_64.cmake" >/dev/null
+    -DCMAKE_TOOLCHAIN_FILE="$VORDA_ROOT/cmake/mingw-w64-x86_64.cmake" \
+    -DVORDA_NATIVE_STORETOOL="$BUILD_NATIVE/cmake/native/vorda_storetool" >/dev/null
   cmake --build "$BUILD_WIN" -j"$(nproc)"
 }
 
 # A private Wine prefix, made once. Managed=N: without a window manager every
 # closing message box or menu otherwise stalls for two seconds.
 wine_setup() {
+  export LC_ALL=zh_CN.UTF-8 LANG=zh_CN.UTF-8
   if [ ! -f "$WINEPREFIX/.vorda-ready" ]; then
     say "creating the Wine prefix $WINEPREFIX"
     rm -rf "$WINEPREFIX"
