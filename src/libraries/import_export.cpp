@@ -67,6 +67,7 @@ void importLibrary(MainWindow& w) {
     dialog.filter = filterText();
     const LibraryDescriptor* lib = libraryOnPage(w.高级选择夹1.currentPage());
     if (!lib) return;
+    bool told = false;
     if (dialog.open()) {
         std::string bytes;
         platform::fileSystem().readAll(dialog.fileName, bytes);
@@ -77,6 +78,7 @@ void importLibrary(MainWindow& w) {
         ui::Backend& b = w.backend();
         if (!storage::openStore(lib->storeFile)) {
             mainwindow::showCannotOpenStore(b, lib->storeFile);
+            told = true;
         } else {
             for (std::string_view line : splitPieces(text, "\r\n")) {
                 // An empty line holds no entry.
@@ -88,10 +90,14 @@ void importLibrary(MainWindow& w) {
                     RecordStore::write(fields[k], std::string(pieces[k]));
             }
             // All lines reach the file in one commit, or none do.
-            if (!RecordStore::close()) mainwindow::showCannotSaveStore(b, lib->storeFile);
+            if (!RecordStore::close()) {
+                mainwindow::showCannotSaveStore(b, lib->storeFile);
+                told = true;
+            }
         }
     }
-    loadLibrary(w, *lib);
+    // The user hears about the file once per import.
+    loadLibrary(w, *lib, !told);
 }
 
 }  // namespace vorda::libraries

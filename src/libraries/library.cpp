@@ -1,5 +1,7 @@
 #include "libraries/library.h"
 
+#include <algorithm>
+
 #include "mainwindow/store_errors.h"
 #include "storage/record_store.h"
 #include "storage/store_files.h"
@@ -62,26 +64,30 @@ const LibraryDescriptor* libraryOnPage(int page) {
     return nullptr;
 }
 
-bool loadLibrary(MainWindow& w, const LibraryDescriptor& lib) {
+bool loadLibrary(MainWindow& w, const LibraryDescriptor& lib, bool reportFailure) {
     if (!storage::openStore(lib.storeFile)) {
-        mainwindow::showCannotOpenStore(w.backend(), lib.storeFile);
+        if (reportFailure) mainwindow::showCannotOpenStore(w.backend(), lib.storeFile);
         return false;
     }
     const int records = RecordStore::recordCount();
     if (lib.loadCallsFirst) RecordStore::first();
     RecordStore::skip();
+    const ui::ListView& list = w.*lib.list;
+    // The old rows go first: their memory then serves the new ones.
+    list.setRows({});
     std::vector<std::string> fields;
     for (int k = 0; k < lib.dataFields; ++k) fields.push_back(storage::fieldName(k + 1));
+    // Rows as wide as the list, so that the list need not widen each of them
+    // for the untitled column.
+    const auto columns = std::max<std::size_t>(fields.size(), static_cast<std::size_t>(list.columnCount()));
     std::vector<ui::Row> rows;
     rows.reserve(records > 1 ? static_cast<std::size_t>(records - 1) : 0);
     for (int i = 0; i + 1 < records; ++i) {
-        ui::Row row;
-        row.reserve(fields.size());
-        for (const auto& f : fields) row.push_back(RecordStore::read(f));
-        rows.push_back(std::move(row));
+        ui::Row& row = rows.emplace_back(columns);
+        for (std::size_t k = 0; k < fields.size(); ++k) row[k] = RecordStore::read(fields[k]);
         RecordStore::skip();
     }
-    (w.*lib.list).setRows(std::move(rows));
+    list.setRows(std::move(rows));
     (w.*lib.countLabel).setText(std::to_string(records > 1 ? records - 1 : 0));
     RecordStore::close();
     return true;
@@ -142,8 +148,8 @@ bool saveLibrary(MainWindow& w, const LibraryDescriptor& lib) {
 }
 
 void saveAndReload(MainWindow& w, const LibraryDescriptor& lib) {
-    saveLibrary(w, lib);
-    loadLibrary(w, lib);
+    const bool told = !saveLibrary(w, lib);
+    loadLibrary(w, lib, !told);
 }
 
 }  // namespace vorda::libraries

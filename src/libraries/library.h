@@ -39,13 +39,15 @@ const LibraryDescriptor& passwordLibrary();
 const LibraryDescriptor* libraryOnPage(int page);
 
 // Fills the library's list from its store file and shows the entry count.
-// False (and the list left as it was) when the store cannot be opened.
-bool loadLibrary(MainWindow& w, const LibraryDescriptor& lib);
+// False (and the list left as it was) when the store cannot be opened; the
+// user is told unless reportFailure is false (they were told already).
+bool loadLibrary(MainWindow& w, const LibraryDescriptor& lib, bool reportFailure = true);
 // Makes the entry records of the store file equal to the list's rows. False
 // when the store could not be opened or the change could not be written; the
 // user has then been told and the file is as it was.
 bool saveLibrary(MainWindow& w, const LibraryDescriptor& lib);
-// The working-copy rule: after the list changed, save and reload.
+// The working-copy rule: after the list changed, save and reload. One action
+// tells the user about the file at most once.
 void saveAndReload(MainWindow& w, const LibraryDescriptor& lib);
 
 // Binds the hidden load and save buttons and the editing events of both libraries.

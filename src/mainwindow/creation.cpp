@@ -25,6 +25,7 @@ public:
         if (reported_.insert(file).second) showCannotOpenStore(b_, file);
         return false;
     }
+    const std::set<std::string>& reported() const { return reported_; }
 
 private:
     ui::Backend& b_;
@@ -35,7 +36,7 @@ private:
 
 bool homeIsCustomLibrary(const std::string& flag) { return storage::leadingInteger(flag) == 0; }
 
-void showHeaderRecords(MainWindow& w) {
+std::set<std::string> showHeaderRecords(MainWindow& w) {
     ui::Backend& b = w.backend();
     CreationReader reader(b);
 
@@ -77,6 +78,7 @@ void showHeaderRecords(MainWindow& w) {
         w.透明标签2.setText(signin::userNameOf(RecordStore::read(storage::fieldName(1))));
         RecordStore::close();
     }
+    return reader.reported();
 }
 
 }  // namespace vorda::mainwindow

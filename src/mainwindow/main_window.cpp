@@ -1,6 +1,8 @@
 #include "mainwindow/main_window.h"
 
 #include <memory>
+#include <set>
+#include <string>
 
 #include "libraries/drag.h"
 #include "libraries/editing.h"
@@ -45,9 +47,10 @@ void createMainWindow(MainWindow& w) {
     w.画板1.setHeight(0);
     w.画板1.setWidth(0);
     applySkin(2);
-    showHeaderRecords(w);
-    libraries::loadLibrary(w, libraries::passwordLibrary());
-    libraries::loadLibrary(w, libraries::customLibrary());
+    const std::set<std::string> unopenable = showHeaderRecords(w);
+    // A file already reported by this creation is not reported again.
+    for (const libraries::LibraryDescriptor* lib : {&libraries::passwordLibrary(), &libraries::customLibrary()})
+        libraries::loadLibrary(w, *lib, !unopenable.contains(lib->storeFile));
 }
 
 }  // namespace

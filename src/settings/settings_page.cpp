@@ -77,8 +77,10 @@ void saveColumnTitles(MainWindow& w) {
     if (!openData(b, storage::kDataFile)) return;
     RecordStore::first();
     auto boxes = titleBoxes(w);
-    for (int k = 0; k < 5; ++k) RecordStore::write(storage::fieldName(k + 3), boxes[k]->text());
-    if (RecordStore::close())
+    // A write fails without a header record to hold the titles.
+    bool written = true;
+    for (int k = 0; k < 5; ++k) written = RecordStore::write(storage::fieldName(k + 3), boxes[k]->text()) && written;
+    if (RecordStore::close() && written)
         b.messageBox(GBK("设置完毕，请重启软件生效"), ui::defaultMessageTitle(), ui::kOk);
     else
         b.messageBox(GBK("设置失败：无法写入数据文件 ") + storage::kDataFile + GBK("，表列名没有保存。"),
@@ -92,8 +94,9 @@ void toggleHomeLibrary(MainWindow& w) {
     RecordStore::close();
     if (value != 0 && value != 1) return;
     if (!openData(b, storage::kDataExFile)) return;
-    RecordStore::write(storage::fieldName(2), value == 0 ? "1" : "0");
-    if (!RecordStore::close()) {
+    // A write fails without a header record to hold the flag.
+    const bool written = RecordStore::write(storage::fieldName(2), value == 0 ? "1" : "0");
+    if (!RecordStore::close() || !written) {
         mainwindow::showCannotSaveStore(b, storage::kDataExFile);
         return;
     }
