@@ -44,8 +44,9 @@ inline constexpr Box kImportButton{38, 222, 32, 32};
 inline constexpr Box kExportButton{118, 222, 32, 32};
 inline constexpr Box kSignOut{15, 168, 160, 40};
 inline constexpr Box kClose{813, 8, 24, 24};
-inline constexpr Box kCustomCount{104, 319, 24, 24};    // on the "密码库已存 " row
-inline constexpr Box kPasswordCount{104, 368, 24, 24};  // on the "自定义库已存 " row
+// Each count stands on the row whose caption names its library.
+inline constexpr Box kCustomCount{104, 368, 24, 24};    // on the "自定义库已存 " row
+inline constexpr Box kPasswordCount{104, 319, 24, 24};  // on the "密码库已存 " row
 inline constexpr Box kCustomList{199, 208, 632, 304};
 inline constexpr Box kPasswordList{199, 209, 632, 303};
 // Both library pages.
