@@ -14,7 +14,7 @@
 namespace vorda::ui {
 namespace {
 
-ControlSpec spec(Kind kind, const char* name, const char* parent = "", int x = 0, int y = 0, int w = 80, int h = 24) {
+ControlSpec desc(Kind kind, const char* name, const char* parent = "", int x = 0, int y = 0, int w = 80, int h = 24) {
     ControlSpec c;
     c.kind = kind;
     c.name = name;
@@ -34,15 +34,15 @@ FormSpec sampleForm(const char* title = "Sample") {
     f.height = 300;
     f.closeOnEscape = true;
     f.controls = {
-        spec(Kind::Edit, "edit1"),
-        spec(Kind::Edit, "edit2"),
-        spec(Kind::Button, "button", "", 0, 30),
-        spec(Kind::CheckBox, "check"),
-        spec(Kind::PageControl, "pages", "", 10, 60, 300, 200),
-        spec(Kind::Page, "page0", "pages"),
-        spec(Kind::Page, "page1", "pages"),
-        spec(Kind::Button, "onPage1", "page1"),
-        spec(Kind::ListView, "list", "page0", 8, 20, 200, 100),
+        desc(Kind::Edit, "edit1"),
+        desc(Kind::Edit, "edit2"),
+        desc(Kind::Button, "button", "", 0, 30),
+        desc(Kind::CheckBox, "check"),
+        desc(Kind::PageControl, "pages", "", 10, 60, 300, 200),
+        desc(Kind::Page, "page0", "pages"),
+        desc(Kind::Page, "page1", "pages"),
+        desc(Kind::Button, "onPage1", "page1"),
+        desc(Kind::ListView, "list", "page0", 8, 20, 200, 100),
     };
     f.controls.back().columns = {{"A", 50}, {"B", 50}};
     return f;

@@ -57,7 +57,7 @@ MemoryBackend::Node* MemoryBackend::live(ControlId c, const char* operation) {
         return nullptr;
     }
     if (!it->second.alive) {
-        fail(std::string(operation) + " on destroyed control " + named(it->second.spec.name) + " (#" +
+        fail(std::string(operation) + " on destroyed control " + named(it->second.desc.name) + " (#" +
              std::to_string(c) + ")");
         return nullptr;
     }
@@ -67,7 +67,7 @@ MemoryBackend::Node* MemoryBackend::live(ControlId c, const char* operation) {
 MemoryBackend::Node* MemoryBackend::kindNode(ControlId c, Kind kind, const char* operation) {
     Node* n = live(c, operation);
     if (n && (n->kind != kind || n->menu)) {
-        fail(std::string(operation) + " on " + named(n->spec.name) + ", a control of another kind");
+        fail(std::string(operation) + " on " + named(n->desc.name) + ", a control of another kind");
         return nullptr;
     }
     return n;
@@ -138,11 +138,11 @@ bool MemoryBackend::userCanReach(ControlId c, const char* action) {
     const Node* n = live(c, action);
     if (!n) return false;
     if (openMenu_) {
-        fail(std::string(action) + " on " + named(n->spec.name) + " while a popup menu is open");
+        fail(std::string(action) + " on " + named(n->desc.name) + " while a popup menu is open");
         return false;
     }
     if (!reachable(c)) {
-        fail(std::string(action) + " on " + (n->kind == Kind::Window ? quoted(n->text) : named(n->spec.name)) +
+        fail(std::string(action) + " on " + (n->kind == Kind::Window ? quoted(n->text) : named(n->desc.name)) +
              ", which the user cannot reach (hidden, on another page, or its window is not shown)");
         return false;
     }
@@ -187,36 +187,36 @@ ControlId MemoryBackend::createWindow(const FormSpec& form) {
     state.form = form;
     windowOrder_.push_back(id);
 
-    for (const ControlSpec& spec : form.controls) {
+    for (const ControlSpec& desc : form.controls) {
         ControlId parent = id;
-        if (!spec.parent.empty()) {
-            auto p = state.byName.find(spec.parent);
+        if (!desc.parent.empty()) {
+            auto p = state.byName.find(desc.parent);
             if (p == state.byName.end())
-                fail("form " + quoted(form.title) + ": " + named(spec.name) + " names an unknown parent " +
-                     named(spec.parent));
+                fail("form " + quoted(form.title) + ": " + named(desc.name) + " names an unknown parent " +
+                     named(desc.parent));
             else
                 parent = p->second;
         }
-        if (state.byName.count(spec.name)) fail("form " + quoted(form.title) + ": duplicate name " + named(spec.name));
+        if (state.byName.count(desc.name)) fail("form " + quoted(form.title) + ": duplicate name " + named(desc.name));
         const ControlId cid = nextId_++;
         Node& n = nodes_[cid];
         n.id = cid;
         n.window = id;
         n.parent = parent;
-        n.kind = spec.kind;
-        n.spec = spec;
-        n.rect = {spec.x, spec.y, spec.width, spec.height};
-        n.text = spec.text;
-        n.visible = spec.visible;
-        n.textColor = spec.textColor.value_or(kBlack);
-        for (const Column& col : spec.columns) n.columnTitles.push_back(col.title);
+        n.kind = desc.kind;
+        n.desc = desc;
+        n.rect = {desc.x, desc.y, desc.width, desc.height};
+        n.text = desc.text;
+        n.visible = desc.visible;
+        n.textColor = desc.textColor.value_or(kBlack);
+        for (const Column& col : desc.columns) n.columnTitles.push_back(col.title);
         Node& container = nodes_[parent];
-        if (spec.kind == Kind::Page && container.kind == Kind::PageControl) {
+        if (desc.kind == Kind::Page && container.kind == Kind::PageControl) {
             container.pages.push_back(cid);
             // A page fills its page control.
             n.rect = {0, 0, container.rect.width, container.rect.height};
         }
-        state.byName[spec.name] = cid;
+        state.byName[desc.name] = cid;
         state.members.push_back(cid);
     }
     return id;
@@ -486,7 +486,7 @@ void MemoryBackend::popupMenu(ControlId menu, int screenX, int screenY) {
     const Node* n = live(menu, "popupMenu");
     if (!n) return;
     if (!n->menu) {
-        fail("popupMenu on " + named(n->spec.name) + ", which is not a popup menu");
+        fail("popupMenu on " + named(n->desc.name) + ", which is not a popup menu");
         return;
     }
     if (openMenu_) fail("popupMenu while another popup menu is open");
@@ -610,10 +610,10 @@ const FormSpec& MemoryBackend::form(ControlId window) const {
     return it == windows_.end() ? none : it->second.form;
 }
 
-const ControlSpec& MemoryBackend::spec(ControlId c) const {
+const ControlSpec& MemoryBackend::desc(ControlId c) const {
     static const ControlSpec none;
     const Node* n = find(c);
-    return n ? n->spec : none;
+    return n ? n->desc : none;
 }
 
 Kind MemoryBackend::kind(ControlId c) const {
@@ -719,7 +719,7 @@ void MemoryBackend::click(ControlId c) {
 void MemoryBackend::typeText(ControlId edit, const std::string& text) {
     if (!userCanReach(edit, "typeText")) return;
     if (nodes_.at(edit).kind != Kind::Edit) {
-        fail("typeText on " + named(nodes_.at(edit).spec.name) + ", which is not an edit box");
+        fail("typeText on " + named(nodes_.at(edit).desc.name) + ", which is not an edit box");
         return;
     }
     moveFocus(edit);

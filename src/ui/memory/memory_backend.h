@@ -122,7 +122,7 @@ public:
     bool minimized(ControlId window) const;
 
     const FormSpec& form(ControlId window) const;
-    const ControlSpec& spec(ControlId c) const;  // as designed; windows have none
+    const ControlSpec& desc(ControlId c) const;  // as designed; windows have none
     Kind kind(ControlId c) const;
     ControlId windowOf(ControlId c) const;
     // Rect of c on the screen: its position within its window plus the window's.
@@ -223,7 +223,7 @@ private:
         Kind kind = Kind::Window;
         bool menu = false;
         bool alive = true;
-        ControlSpec spec;
+        ControlSpec desc;
         Rect rect;
         std::string text;
         bool visible = true;

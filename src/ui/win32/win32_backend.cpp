@@ -136,7 +136,7 @@ ControlId Win32Backend::createWindow(const FormSpec& form) {
     node->kind = Kind::Window;
     node->visible = false;
     node->textColor = kBlack;
-    if (form.background) node->spec.background = form.background;
+    if (form.background) node->desc.background = form.background;
     Node& n = *node;
     nodes_[id] = std::move(node);
     WindowState& ws = windows_[id];
@@ -155,15 +155,15 @@ ControlId Win32Backend::createWindow(const FormSpec& form) {
                     nullptr, instance_, reinterpret_cast<LPVOID>(static_cast<INT_PTR>(id)));
     if (!n.hwnd) return id;
     n.font = fontFor(Font{});
-    for (const ControlSpec& spec : form.controls) createControl(id, spec);
+    for (const ControlSpec& desc : form.controls) createControl(id, desc);
     return id;
 }
 
-void Win32Backend::createControl(ControlId window, const ControlSpec& spec) {
+void Win32Backend::createControl(ControlId window, const ControlSpec& desc) {
     WindowState& ws = windows_.at(window);
     ControlId parentId = window;
-    if (!spec.parent.empty()) {
-        auto p = ws.byName.find(spec.parent);
+    if (!desc.parent.empty()) {
+        auto p = ws.byName.find(desc.parent);
         if (p != ws.byName.end()) parentId = p->second;
     }
     Node* parent = find(parentId);
@@ -174,25 +174,25 @@ void Win32Backend::createControl(ControlId window, const ControlSpec& spec) {
     node->id = id;
     node->window = window;
     node->parent = parentId;
-    node->kind = spec.kind;
-    node->spec = spec;
-    node->visible = spec.visible;
-    node->textColor = spec.textColor.value_or(kBlack);
-    node->font = fontFor(spec.font);
+    node->kind = desc.kind;
+    node->desc = desc;
+    node->visible = desc.visible;
+    node->textColor = desc.textColor.value_or(kBlack);
+    node->font = fontFor(desc.font);
     Node& n = *node;
     nodes_[id] = std::move(node);
-    ws.byName[spec.name] = id;
+    ws.byName[desc.name] = id;
     ws.members.push_back(id);
 
-    const std::wstring text = wide(spec.text);
+    const std::wstring text = wide(desc.text);
     const LPVOID param = reinterpret_cast<LPVOID>(static_cast<INT_PTR>(id));
     const DWORD child = WS_CHILD | WS_CLIPSIBLINGS;
     HWND h = nullptr;
-    switch (spec.kind) {
+    switch (desc.kind) {
         case Kind::Label:
         case Kind::LinkLabel:
         case Kind::Canvas:
-            h = CreateWindowExW(0, kLabelClass, text.c_str(), child, spec.x, spec.y, spec.width, spec.height,
+            h = CreateWindowExW(0, kLabelClass, text.c_str(), child, desc.x, desc.y, desc.width, desc.height,
                                 parent->hwnd, nullptr, instance_, param);
             break;
         case Kind::PictureBox:
@@ -200,28 +200,28 @@ void Win32Backend::createControl(ControlId window, const ControlSpec& spec) {
         case Kind::GroupBox:
         case Kind::PageControl:
         case Kind::Page:
-            h = CreateWindowExW(WS_EX_CONTROLPARENT, kSurfaceClass, text.c_str(), child | WS_CLIPCHILDREN, spec.x,
-                                spec.y, spec.width, spec.height, parent->hwnd, nullptr, instance_, param);
+            h = CreateWindowExW(WS_EX_CONTROLPARENT, kSurfaceClass, text.c_str(), child | WS_CLIPCHILDREN, desc.x,
+                                desc.y, desc.width, desc.height, parent->hwnd, nullptr, instance_, param);
             break;
         case Kind::Button:
         case Kind::PictureButton:
         case Kind::CheckBox: {
             DWORD style = child | WS_TABSTOP;
-            if (spec.kind == Kind::Button) style |= BS_PUSHBUTTON;
-            if (spec.kind == Kind::PictureButton) style = child | BS_OWNERDRAW;
-            if (spec.kind == Kind::CheckBox) style |= BS_AUTOCHECKBOX;
-            h = CreateWindowExW(0, L"Button", text.c_str(), style, spec.x, spec.y, spec.width, spec.height,
+            if (desc.kind == Kind::Button) style |= BS_PUSHBUTTON;
+            if (desc.kind == Kind::PictureButton) style = child | BS_OWNERDRAW;
+            if (desc.kind == Kind::CheckBox) style |= BS_AUTOCHECKBOX;
+            h = CreateWindowExW(0, L"Button", text.c_str(), style, desc.x, desc.y, desc.width, desc.height,
                                 parent->hwnd, nullptr, instance_, nullptr);
             break;
         }
         case Kind::Edit: {
             DWORD style = child | WS_TABSTOP | ES_AUTOHSCROLL | ES_LEFT;
-            if (spec.password) style |= ES_PASSWORD;
-            h = CreateWindowExW(WS_EX_CLIENTEDGE, L"Edit", text.c_str(), style, spec.x, spec.y, spec.width,
-                                spec.height, parent->hwnd, nullptr, instance_, nullptr);
+            if (desc.password) style |= ES_PASSWORD;
+            h = CreateWindowExW(WS_EX_CLIENTEDGE, L"Edit", text.c_str(), style, desc.x, desc.y, desc.width,
+                                desc.height, parent->hwnd, nullptr, instance_, nullptr);
             if (h) {
                 SendMessageW(h, EM_SETLIMITTEXT, 0, 0);
-                if (spec.password) SendMessageW(h, EM_SETPASSWORDCHAR, L'*', 0);
+                if (desc.password) SendMessageW(h, EM_SETPASSWORDCHAR, L'*', 0);
             }
             break;
         }
@@ -238,19 +238,19 @@ void Win32Backend::createControl(ControlId window, const ControlSpec& spec) {
     // Later controls lie over earlier ones, as the form lists them.
     SetWindowPos(h, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(n.font), FALSE);
-    if (spec.kind == Kind::Button || spec.kind == Kind::PictureButton || spec.kind == Kind::CheckBox ||
-        spec.kind == Kind::Edit || spec.kind == Kind::ListView)
+    if (desc.kind == Kind::Button || desc.kind == Kind::PictureButton || desc.kind == Kind::CheckBox ||
+        desc.kind == Kind::Edit || desc.kind == Kind::ListView)
         SetWindowSubclass(h, controlSubclass, 1, static_cast<DWORD_PTR>(id));
 
-    if (spec.kind == Kind::PageControl) {
-        n.tabs = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_CLIPSIBLINGS | WS_VISIBLE, 0, 0, spec.width,
-                                 spec.height, h, nullptr, instance_, nullptr);
+    if (desc.kind == Kind::PageControl) {
+        n.tabs = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_CLIPSIBLINGS | WS_VISIBLE, 0, 0, desc.width,
+                                 desc.height, h, nullptr, instance_, nullptr);
         if (n.tabs) {
             SendMessageW(n.tabs, WM_SETFONT, reinterpret_cast<WPARAM>(n.font), FALSE);
             byHwnd_[n.tabs] = id;
         }
     }
-    if (spec.kind == Kind::Page && parent->kind == Kind::PageControl) {
+    if (desc.kind == Kind::Page && parent->kind == Kind::PageControl) {
         parent->pages.push_back(id);
         if (parent->tabs) {
             TCITEMW item{};
@@ -1035,7 +1035,7 @@ bool Win32Backend::onCtlColor(HDC dc, HWND child, LRESULT& result) {
     Node* n = find(it->second);
     if (!n) return false;
     if (n->kind == Kind::Edit) {
-        const COLORREF bg = n->spec.background ? colorRef(*n->spec.background) : RGB(255, 255, 255);
+        const COLORREF bg = n->desc.background ? colorRef(*n->desc.background) : RGB(255, 255, 255);
         SetTextColor(dc, colorRef(n->textColor));
         SetBkColor(dc, bg);
         result = reinterpret_cast<LRESULT>(brush(bg));
@@ -1067,7 +1067,7 @@ void Win32Backend::onDrawItem(const DRAWITEMSTRUCT& d) {
         bg = background(*parent);
     }
     if (d.itemState & ODS_SELECTED) OffsetRect(&r, 1, 1);
-    drawPicture(d.hDC, r, n->spec.picture, bg);
+    drawPicture(d.hDC, r, n->desc.picture, bg);
 }
 
 }  // namespace vorda::ui

@@ -111,7 +111,7 @@ private:
         ControlId window = kNoControl;
         ControlId parent = kNoControl;
         Kind kind = Kind::Window;
-        ControlSpec spec;
+        ControlSpec desc;
         HWND hwnd = nullptr;
         bool visible = true;  // the control's own flag
         Color textColor{0, 0, 0};
@@ -175,7 +175,7 @@ private:
     WindowState* windowState(ControlId window);
     bool alive(ControlId window);  // created, not destroyed, not being destroyed
 
-    void createControl(ControlId window, const ControlSpec& spec);
+    void createControl(ControlId window, const ControlSpec& desc);
     void createListView(Node& n, HWND parent);
     void measureRowPitch(Node& n);
     void layoutPages(Node& pageControl);

@@ -16,10 +16,10 @@ using namespace win32;
 Win32Backend::Node* Win32Backend::listNode(ControlId c) { return kindNode(c, Kind::ListView); }
 
 void Win32Backend::createListView(Node& n, HWND parent) {
-    const ControlSpec& spec = n.spec;
+    const ControlSpec& desc = n.desc;
     // No LVS_SHOWSELALWAYS: the selection shows only while the list has the focus.
     const DWORD style = WS_CHILD | WS_CLIPSIBLINGS | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_NOSORTHEADER;
-    n.hwnd = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"", style, spec.x, spec.y, spec.width, spec.height,
+    n.hwnd = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"", style, desc.x, desc.y, desc.width, desc.height,
                              parent, nullptr, instance_, nullptr);
     if (!n.hwnd) return;
     SendMessageW(n.hwnd, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES,
@@ -27,15 +27,15 @@ void Win32Backend::createListView(Node& n, HWND parent) {
     SendMessageW(n.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(n.font), FALSE);
     // State images live in the row model; the list asks for them.
     SendMessageW(n.hwnd, LVM_SETCALLBACKMASK, LVIS_STATEIMAGEMASK, 0);
-    for (std::size_t i = 0; i < spec.columns.size(); ++i) {
-        std::wstring title = wide(spec.columns[i].title);
+    for (std::size_t i = 0; i < desc.columns.size(); ++i) {
+        std::wstring title = wide(desc.columns[i].title);
         LVCOLUMNW col{};
         col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-        col.cx = spec.columns[i].width;
+        col.cx = desc.columns[i].width;
         col.pszText = title.data();
         col.iSubItem = static_cast<int>(i);
         SendMessageW(n.hwnd, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&col));
-        n.columnTitles.push_back(spec.columns[i].title);
+        n.columnTitles.push_back(desc.columns[i].title);
     }
     measureRowPitch(n);
 }

@@ -228,7 +228,7 @@ HBRUSH Win32Backend::brush(COLORREF c) {
 }
 
 COLORREF Win32Backend::background(const Node& n) {
-    if (n.spec.background) return colorRef(*n.spec.background);
+    if (n.desc.background) return colorRef(*n.desc.background);
     if (n.kind == Kind::Window) return GetSysColor(COLOR_BTNFACE);
     if (n.kind == Kind::Canvas) return RGB(255, 255, 255);
     const Node* parent = find(n.parent);
@@ -241,13 +241,13 @@ void Win32Backend::paintSurface(const Node& n, HDC dc, int dx, int dy) {
     OffsetRect(&r, dx, dy);
     const COLORREF bg = background(n);
     FillRect(dc, &r, brush(bg));
-    if (!n.spec.picture.empty()) drawPicture(dc, r, n.spec.picture, bg);
+    if (!n.desc.picture.empty()) drawPicture(dc, r, n.desc.picture, bg);
     if (n.kind == Kind::ShapeFrame) {
         const bool line = r.right - r.left <= 2 || r.bottom - r.top <= 2;
         if (line)
-            FillRect(dc, &r, brush(n.spec.textColor ? colorRef(*n.spec.textColor) : bg));
+            FillRect(dc, &r, brush(n.desc.textColor ? colorRef(*n.desc.textColor) : bg));
         else
-            FrameRect(dc, &r, brush(n.spec.textColor ? colorRef(*n.spec.textColor) : kFrameLine));
+            FrameRect(dc, &r, brush(n.desc.textColor ? colorRef(*n.desc.textColor) : kFrameLine));
     } else if (n.kind == Kind::GroupBox) {
         DrawEdge(dc, &r, EDGE_ETCHED, BF_RECT);
     }
@@ -263,9 +263,9 @@ void Win32Backend::paintLabel(Node& n, HDC dc) {
         MapWindowPoints(nullptr, parent->hwnd, reinterpret_cast<POINT*>(&wr), 2);
         paintSurface(*parent, dc, -wr.left, -wr.top);
     }
-    if (n.kind == Kind::LinkLabel && n.spec.background) FillRect(dc, &r, brush(colorRef(*n.spec.background)));
+    if (n.kind == Kind::LinkLabel && n.desc.background) FillRect(dc, &r, brush(colorRef(*n.desc.background)));
     Color c = n.textColor;
-    if (n.kind == Kind::LinkLabel && n.hover && n.spec.hoverColor) c = *n.spec.hoverColor;
+    if (n.kind == Kind::LinkLabel && n.hover && n.desc.hoverColor) c = *n.desc.hoverColor;
     const std::wstring t = windowText(n.hwnd);
     HGDIOBJ old = SelectObject(dc, n.font);
     SetBkMode(dc, TRANSPARENT);
