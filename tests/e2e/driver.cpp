@@ -427,9 +427,14 @@ RECT rowRect(const App& app, HWND list, int row) {
 
 // --- the screen ------------------------------------------------------------
 
-bool screenshot(const std::wstring& pngPath) {
-    const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-    if (w <= 0 || h <= 0) return false;
+namespace {
+
+// The screen's pixels, top row first.
+std::vector<std::uint32_t> captureScreen(int& w, int& h) {
+    w = GetSystemMetrics(SM_CXSCREEN);
+    h = GetSystemMetrics(SM_CYSCREEN);
+    std::vector<std::uint32_t> out;
+    if (w <= 0 || h <= 0) return out;
     HDC screen = GetDC(nullptr);
     HDC mem = CreateCompatibleDC(screen);
     BITMAPINFO bi{};
@@ -441,23 +446,47 @@ bool screenshot(const std::wstring& pngPath) {
     bi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    bool ok = false;
     if (bmp) {
         HGDIOBJ old = SelectObject(mem, bmp);
         BitBlt(mem, 0, 0, w, h, screen, 0, 0, SRCCOPY);
         GdiFlush();
-        const std::string png = encodePng(w, h, static_cast<const std::uint32_t*>(bits));
+        const auto* px = static_cast<const std::uint32_t*>(bits);
+        out.assign(px, px + static_cast<std::size_t>(w) * h);
         SelectObject(mem, old);
         DeleteObject(bmp);
-        HANDLE f = CreateFileW(pngPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (f != INVALID_HANDLE_VALUE) {
-            DWORD written = 0;
-            ok = WriteFile(f, png.data(), static_cast<DWORD>(png.size()), &written, nullptr) && written == png.size();
-            CloseHandle(f);
-        }
     }
     DeleteDC(mem);
     ReleaseDC(nullptr, screen);
+    return out;
+}
+
+}  // namespace
+
+bool paintSettled(HWND top) {
+    // The program has handled everything posted to it; its paint follows when
+    // its queue runs dry, so wait until the picture holds still for a while.
+    if (!settle(top)) return false;
+    int w = 0, h = 0;
+    std::vector<std::uint32_t> last = captureScreen(w, h);
+    int still = 0;
+    return waitFor([&] {
+        std::vector<std::uint32_t> now = captureScreen(w, h);
+        still = now == last ? still + 1 : 0;
+        last = std::move(now);
+        return still >= 3;
+    });
+}
+
+bool screenshot(const std::wstring& pngPath) {
+    int w = 0, h = 0;
+    const std::vector<std::uint32_t> pixels = captureScreen(w, h);
+    if (pixels.empty()) return false;
+    const std::string png = encodePng(w, h, pixels.data());
+    HANDLE f = CreateFileW(pngPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const bool ok = WriteFile(f, png.data(), static_cast<DWORD>(png.size()), &written, nullptr) && written == png.size();
+    CloseHandle(f);
     return ok;
 }
 

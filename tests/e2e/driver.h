@@ -116,6 +116,8 @@ RECT rowRect(const App& app, HWND list, int row);
 
 // --- the screen ------------------------------------------------------------
 
+// Settles `top`, then waits until the screen holds still: its paint is done.
+bool paintSettled(HWND top);
 // Writes the whole screen as a PNG file.
 bool screenshot(const std::wstring& pngPath);
 

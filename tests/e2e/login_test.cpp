@@ -68,7 +68,7 @@ TEST_F(LoginTest, ControlsStandWhereTheFormPutsThem) {
     EXPECT_EQ(SendMessageW(login->password, EM_GETPASSWORDCHAR, 0, 0), L'*');
 
     if (!settings().screenshotDir.empty()) {
-        settle(login->window);
+        paintSettled(login->window);
         screenshot(settings().screenshotDir + L"\\login.png");
     }
 }
@@ -109,7 +109,7 @@ TEST_F(LoginTest, RegistrationHandsOverToMainWindow) {
     EXPECT_EQ(outer.top, (GetSystemMetrics(SM_CYSCREEN) - 523) / 2);
 
     if (!settings().screenshotDir.empty()) {
-        settle(main);
+        paintSettled(main);
         screenshot(settings().screenshotDir + L"\\main.png");
     }
 }

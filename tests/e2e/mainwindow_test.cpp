@@ -35,7 +35,7 @@ protected:
 
     void shoot(const wchar_t* name) {
         if (settings().screenshotDir.empty()) return;
-        settle(main_);
+        paintSettled(main_);
         screenshot(settings().screenshotDir + L"\\" + name);
     }
 
