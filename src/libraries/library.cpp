@@ -67,6 +67,8 @@ const LibraryDescriptor* libraryOnPage(int page) {
 bool loadLibrary(MainWindow& w, const LibraryDescriptor& lib, bool reportFailure) {
     if (!storage::openStore(lib.storeFile)) {
         if (reportFailure) mainwindow::showCannotOpenStore(w.backend(), lib.storeFile);
+        // The count must not claim entries the list does not show.
+        (w.*lib.countLabel).setText(std::to_string((w.*lib.list).rowCount()));
         return false;
     }
     const int records = RecordStore::recordCount();

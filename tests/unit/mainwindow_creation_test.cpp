@@ -234,6 +234,9 @@ TEST_F(MainWindowCreationTest, AStoreThatWillNotOpenIsReportedOnceAndLeftAlone) 
         EXPECT_EQ(u8(w().透明标签2.text()), dataBad ? "用户名" : "Alice");
         EXPECT_EQ(w().超级列表框1.rowCount(), dataBad ? 0 : 2);
         EXPECT_EQ(w().超级列表框2.rowCount(), dataBad ? 1 : 0);
+        // Each count matches its list, also for the library that could not be read.
+        EXPECT_EQ(u8(w().透明标签18.text()), dataBad ? "0" : "2");
+        EXPECT_EQ(u8(w().透明标签4.text()), dataBad ? "1" : "0");
         // An unreadable flag reads as 0.
         EXPECT_EQ(w().高级选择夹1.currentPage(), kCustomPage);
     }
