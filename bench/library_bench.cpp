@@ -77,6 +77,8 @@ public:
         mainwindow::openMainWindow(ui);
         const ui::ControlId id = ui.findWindow("Vorda");
         static_cast<mainwindow::MainWindowControls&>(w) = mainwindow::bindMainWindowControls(ui, id);
+        // Through these handles too, so they know what the list came from.
+        libraries::loadLibrary(w, libraries::customLibrary());
     }
     ~Library() {
         RecordStore::abandonAll();

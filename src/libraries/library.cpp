@@ -1,6 +1,7 @@
 #include "libraries/library.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "mainwindow/store_errors.h"
 #include "storage/record_store.h"
@@ -11,6 +12,72 @@ namespace vorda::libraries {
 
 using storage::RecordStore;
 using W = MainWindowControls;
+
+namespace {
+
+// A digest of a sequence of texts, the entries' cells in order; 0 for none.
+// Not for an adversary: it tells whether the entries changed.
+class EntriesDigest {
+public:
+    void add(std::string_view text) {
+        mix(text.size() + 1);
+        std::size_t i = 0;
+        for (; i + 8 <= text.size(); i += 8) {
+            std::uint64_t v;
+            std::memcpy(&v, text.data() + i, 8);
+            mix(v);
+        }
+        if (i < text.size()) {
+            std::uint64_t v = 0;
+            std::memcpy(&v, text.data() + i, text.size() - i);
+            mix(v);
+        }
+    }
+    std::uint64_t value() const { return h_; }
+
+private:
+    void mix(std::uint64_t v) {
+        h_ = (h_ ^ v) * 0x9E3779B97F4A7C15ULL;
+        h_ ^= h_ >> 32;
+    }
+    std::uint64_t h_ = 0;
+};
+
+// The entry records of the current store, records 2..records.
+std::uint64_t storedEntriesDigest(const std::vector<std::string>& fields, int records) {
+    EntriesDigest d;
+    RecordStore::first();
+    RecordStore::skip();
+    for (int i = 1; i < records; ++i) {
+        for (const std::string& f : fields) d.add(RecordStore::readView(f));
+        RecordStore::skip();
+    }
+    return d.value();
+}
+
+// What the store keeps of a text written into an entry field: up to its first
+// zero byte, cut to the field's length without splitting a character.
+std::string_view keptText(std::string_view text) {
+    text = text.substr(0, text.find('\0'));
+    return text.size() > storage::kStoreFieldLength ? text::cutToBytes(text, storage::kStoreFieldLength) : text;
+}
+
+std::uint64_t listDigest(const ui::ListView& list, int dataFields) {
+    EntriesDigest d;
+    const int rows = list.rowCount();
+    for (int i = 0; i < rows; ++i)
+        for (int k = 0; k < dataFields; ++k) d.add(list.cell(i, k));
+    return d.value();
+}
+
+void showChangedSinceLoaded(ui::Backend& b, const std::string& fileName) {
+    b.messageBox(GBK("数据文件 ") + fileName +
+                     GBK(" 中的条目与列表加载时的不同，可能已被另一个运行中的 Vorda 更改。为免覆盖这些条目，"
+                         "本次更改没有保存；请在重新加载的列表中重做。"),
+                 GBK("错误"), ui::kOkExclamation);
+}
+
+}  // namespace
 
 const LibraryDescriptor& customLibrary() {
     static const LibraryDescriptor lib{
@@ -31,6 +98,7 @@ const LibraryDescriptor& customLibrary() {
         true,
         false,
         true,
+        &MainWindow::customEntriesDigest,
     };
     return lib;
 }
@@ -54,6 +122,7 @@ const LibraryDescriptor& passwordLibrary() {
         false,
         true,
         false,
+        &MainWindow::passwordEntriesDigest,
     };
     return lib;
 }
@@ -84,12 +153,17 @@ bool loadLibrary(MainWindow& w, const LibraryDescriptor& lib, bool reportFailure
     const auto columns = std::max<std::size_t>(fields.size(), static_cast<std::size_t>(list.columnCount()));
     std::vector<ui::Row> rows;
     rows.reserve(records > 1 ? static_cast<std::size_t>(records - 1) : 0);
+    EntriesDigest digest;
     for (int i = 0; i + 1 < records; ++i) {
         ui::Row& row = rows.emplace_back(columns);
-        for (std::size_t k = 0; k < fields.size(); ++k) row[k] = RecordStore::read(fields[k]);
+        for (std::size_t k = 0; k < fields.size(); ++k) {
+            row[k] = RecordStore::read(fields[k]);
+            digest.add(row[k]);
+        }
         RecordStore::skip();
     }
     list.setRows(std::move(rows));
+    w.*lib.entriesDigest = digest.value();
     (w.*lib.countLabel).setText(std::to_string(records > 1 ? records - 1 : 0));
     RecordStore::close();
     return true;
@@ -104,8 +178,16 @@ bool saveLibrary(MainWindow& w, const LibraryDescriptor& lib) {
     }
     std::vector<std::string> fields;
     for (int k = 0; k < lib.dataFields; ++k) fields.push_back(storage::fieldName(k + 1));
+    // What the entries are once written, for the next save to compare with.
+    EntriesDigest written;
+    auto writeCell = [&](int row, int k) {
+        const std::string text = list.cell(row, k);
+        const bool ok = RecordStore::write(fields[static_cast<std::size_t>(k)], text);
+        written.add(ok ? keptText(text) : std::string_view());
+        return ok;
+    };
     auto writeRow = [&](int row, int fromColumn) {
-        for (int k = fromColumn; k < lib.dataFields; ++k) RecordStore::write(fields[k], list.cell(row, k));
+        for (int k = fromColumn; k < lib.dataFields; ++k) writeCell(row, k);
     };
 
     const int records = RecordStore::recordCount();
@@ -115,6 +197,17 @@ bool saveLibrary(MainWindow& w, const LibraryDescriptor& lib) {
         // written now would take the header's place.
         RecordStore::close();
         mainwindow::showCannotSaveStore(b, lib.storeFile);
+        return false;
+    }
+    // The list stands for the entries it was filled from. When the store's
+    // differ, another instance saved or imported since (or the list never came
+    // from the store), and writing the list would undo that.
+    std::uint64_t& loaded = w.*lib.entriesDigest;
+    if (storedEntriesDigest(fields, records) != loaded) {
+        RecordStore::close();
+        // Nothing changed in the list: nothing is lost by keeping the store's.
+        if (listDigest(list, lib.dataFields) == loaded) return true;
+        showChangedSinceLoaded(b, lib.storeFile);
         return false;
     }
     RecordStore::first();
@@ -136,7 +229,7 @@ bool saveLibrary(MainWindow& w, const LibraryDescriptor& lib) {
         }
         for (int i = records - 1; i < rows; ++i) {
             RecordStore::addBlank();
-            if (!RecordStore::write(fields[0], list.cell(i, 0)))
+            if (!writeCell(i, 0))
                 b.messageBox(GBK("失败"), ui::defaultMessageTitle(), ui::kOk);
             writeRow(i, 1);
             RecordStore::skip();
@@ -146,6 +239,7 @@ bool saveLibrary(MainWindow& w, const LibraryDescriptor& lib) {
         mainwindow::showCannotSaveStore(b, lib.storeFile);
         return false;
     }
+    loaded = written.value();
     return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The two libraries differ only in this table; everything else is written once
 // against it.
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,7 @@ struct LibraryDescriptor {
     bool searchOnEnterRelease;     // else on Enter pressed
     bool reloadWhenDeleteDeclined;
     bool loadCallsFirst;           // the cursor reaches record 2 by first() and skip(), else by skip()
+    std::uint64_t MainWindow::*entriesDigest;  // of the entries the list last came from or went to
 };
 
 const LibraryDescriptor& customLibrary();
@@ -44,7 +46,10 @@ const LibraryDescriptor* libraryOnPage(int page);
 bool loadLibrary(MainWindow& w, const LibraryDescriptor& lib, bool reportFailure = true);
 // Makes the entry records of the store file equal to the list's rows. False
 // when the store could not be opened or the change could not be written; the
-// user has then been told and the file is as it was.
+// user has then been told and the file is as it was. Entries that changed in
+// the store since the list was filled from it are never written over: with
+// no change in the list the save is skipped (true); with one, it is refused
+// (false, the user told), and the reload that follows shows the store's.
 bool saveLibrary(MainWindow& w, const LibraryDescriptor& lib);
 // The working-copy rule: after the list changed, save and reload. One action
 // tells the user about the file at most once.

@@ -1,6 +1,8 @@
 #pragma once
 // One open MainWindow: its controls and its non-visual components. It lives as
 // long as the window (kept with it by the backend).
+#include <cstdint>
+
 #include "mainwindow/main_window_form.h"
 #include "ui/ui.h"
 
@@ -10,6 +12,12 @@ struct MainWindow : MainWindowControls {
     ui::FileDialog 通用对话框1;  // export
     ui::FileDialog 通用对话框2;  // import
     ui::PopupMenu 菜单1;
+
+    // Digests of the entries each list was last filled from or saved as (0:
+    // none), so that a save never writes over entries that changed in the
+    // store since, as another running instance may have changed them.
+    std::uint64_t customEntriesDigest = 0;
+    std::uint64_t passwordEntriesDigest = 0;
 
     ui::Backend& backend() const { return window.backend(); }
 };

@@ -28,6 +28,9 @@ enum : std::uint32_t {
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
+    // False only when the file is surely not there. When the system cannot
+    // tell (no access, a device error), true: callers create what is missing,
+    // and a file that is there must never be taken for missing and replaced.
     virtual bool exists(const std::string& path) = 0;
     // All bytes of the file; false when it is missing or cannot be read.
     virtual bool readAll(const std::string& path, std::string& out) = 0;

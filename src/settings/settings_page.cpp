@@ -2,6 +2,7 @@
 
 #include "mainwindow/sign_out.h"
 #include "mainwindow/store_errors.h"
+#include "signin/account.h"
 #include "storage/record_store.h"
 #include "storage/store_files.h"
 #include "text/gbk.h"
@@ -61,7 +62,12 @@ void changeLoginPassword(MainWindow& w) {
         w.编辑框16.focus();
         return;
     }
-    const bool written = RecordStore::write(storage::fieldName(2), newPassword);
+    bool written = RecordStore::write(storage::fieldName(2), newPassword);
+    // The sign-out below switches automatic sign-in off; doing it in the same
+    // commit means no crash leaves the new password with automatic sign-in on.
+    const std::string storedName = RecordStore::read(storage::fieldName(1));
+    if (signin::hasAutoLoginMarker(storedName))
+        written = RecordStore::write(storage::fieldName(1), signin::userNameOf(storedName)) && written;
     // The new password is in force only once it is on disk.
     if (!RecordStore::close() || !written) {
         b.messageBox(GBK("密码修改失败：无法写入数据文件 ") + storage::kDataFile + GBK("，原密码仍然有效。"),

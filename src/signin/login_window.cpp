@@ -97,7 +97,7 @@ void prepareLoginWindow(LoginState& s) {
     }
 
     // Before any hand-over: MainWindow reads the header record of dataex.edb.
-    if (!fileExists(storage::kDataExFile) && !(storage::createDataExStore() && storage::writeDataExHeader()))
+    if (!fileExists(storage::kDataExFile) && !storage::createDataExStoreWithHeader())
         showError(b, GBK("无法创建数据文件 dataex.edb，请确认程序所在的目录可以写入，然后重新启动程序。"));
 
     if (signInNow) handOver(s);

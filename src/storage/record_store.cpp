@@ -279,6 +279,25 @@ bool RecordStore::open(const std::string& path, const std::optional<std::string>
     return true;
 }
 
+bool RecordStore::openNew(const std::string& path, const std::vector<FieldDefinition>& fields) {
+    if (path.empty() || !format::validSchema(fields) || !crypto::ready()) return false;
+    std::string key = pathKey(path);
+    if (isOpen(key)) return false;
+    auto lock = lockStore(path);
+    if (!lock) return false;
+    auto store = std::make_unique<OpenStore>();
+    store->path = path;
+    store->pathKey = std::move(key);
+    store->lock = std::move(lock);
+    store->content.fields = fields;
+    crypto::randomSalt(store->salt);
+    store->iterations = static_cast<std::uint32_t>(kdfIterationsForNewFiles());
+    store->dirty = true;  // written at close even when nothing is added
+    current = store.get();
+    openStores.push_back(std::move(store));
+    return true;
+}
+
 bool RecordStore::setPassword(const std::string& password) {
     if (!current) return false;
     crypto::wipe(current->password.data(), current->password.size());
@@ -328,10 +347,14 @@ bool RecordStore::addBlank() {
 }
 
 std::string RecordStore::read(const std::string& field) {
-    if (!current || current->atEnd()) return std::string();
+    return std::string(readView(field));
+}
+
+std::string_view RecordStore::readView(const std::string& field) {
+    if (!current || current->atEnd()) return {};
     const int index = current->fieldIndex(field);
-    if (index < 0) return std::string();
-    return std::string(current->cell(current->cursor, static_cast<std::size_t>(index)).view());
+    if (index < 0) return {};
+    return current->cell(current->cursor, static_cast<std::size_t>(index)).view();
 }
 
 bool RecordStore::write(const std::string& field, const std::string& value) {

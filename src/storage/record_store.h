@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vorda::storage {
@@ -30,6 +31,11 @@ public:
     // unreadable, damaged or foreign file, a password mismatch, a file already
     // open in this process, or one another process keeps locked.
     static bool open(const std::string& path, const std::optional<std::string>& password = std::nullopt);
+    // A new store with this schema and no records, opened and made current as
+    // open makes a file; no password until setPassword. Nothing reaches the disk
+    // before close, which writes the whole file in one step, replacing any file
+    // of that name: a file built this way is never seen half made.
+    static bool openNew(const std::string& path, const std::vector<FieldDefinition>& fields);
     // Protects the current store with this password from its next commit on;
     // an empty password leaves it unprotected.
     static bool setPassword(const std::string& password);
@@ -51,6 +57,9 @@ public:
     // byte; a text longer than the field holds is cut without splitting a
     // double-byte character.
     static std::string read(const std::string& field);
+    // The same text without a copy, for callers that only look: valid until
+    // the store next changes or closes.
+    static std::string_view readView(const std::string& field);
     static bool write(const std::string& field, const std::string& text);
     static bool deleteCurrent();
     static bool purgeDeleted();

@@ -15,13 +15,17 @@ std::vector<FieldDefinition> schemaOf(int fieldCount) {
     return fields;
 }
 
-bool createStore(const char* fileName, int fieldCount) {
+bool addDataExHeader() {
+    return RecordStore::addBlank() && RecordStore::write(fieldName(1), GBK("密码库2")) &&
+           RecordStore::write(fieldName(2), "1");
+}
+
+bool createStore(const char* fileName, int fieldCount, bool dataExHeader) {
     const std::string path = runDirectory() + "\\" + fileName;
-    if (!RecordStore::create(path, schemaOf(fieldCount))) return false;
-    if (!RecordStore::open(path)) return false;
-    const bool protectedOk = RecordStore::setPassword(accessPassword());
-    const bool closed = RecordStore::close();
-    return protectedOk && closed;
+    if (!RecordStore::openNew(path, schemaOf(fieldCount))) return false;
+    // Password and header record go into the one commit at close.
+    const bool built = RecordStore::setPassword(accessPassword()) && (!dataExHeader || addDataExHeader());
+    return RecordStore::close() && built;
 }
 
 }  // namespace
@@ -48,16 +52,18 @@ std::vector<FieldDefinition> dataExSchema() {
 }
 
 bool createDataStore() {
-    return createStore(kDataFile, kDataFieldCount);
+    return createStore(kDataFile, kDataFieldCount, false);
 }
 bool createDataExStore() {
-    return createStore(kDataExFile, kDataExFieldCount);
+    return createStore(kDataExFile, kDataExFieldCount, false);
+}
+bool createDataExStoreWithHeader() {
+    return createStore(kDataExFile, kDataExFieldCount, true);
 }
 
 bool writeDataExHeader() {
     if (!openStore(kDataExFile)) return false;
-    const bool written = RecordStore::addBlank() && RecordStore::write(fieldName(1), GBK("密码库2")) &&
-                         RecordStore::write(fieldName(2), "1");
+    const bool written = addDataExHeader();
     const bool closed = RecordStore::close();
     return written && closed;
 }

@@ -24,10 +24,14 @@ std::vector<FieldDefinition> dataSchema();
 std::vector<FieldDefinition> dataExSchema();
 
 // Each returns true when every step, the commit at close included, succeeded.
+// The creating ones write the whole file in one step, so a crash leaves it
+// missing or complete, never unprotected or without its header record.
 // data.edb with its schema and the access password, no records.
 bool createDataStore();
 // dataex.edb with its schema and the access password, no records.
 bool createDataExStore();
+// dataex.edb with its schema, the access password and its header record.
+bool createDataExStoreWithHeader();
 // Appends the header record of dataex.edb: "名1" = "密码库2", "名2" = "1".
 bool writeDataExHeader();
 

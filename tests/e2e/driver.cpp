@@ -12,7 +12,6 @@ namespace vorda::e2e {
 
 namespace {
 
-constexpr DWORD kPoll = 15;
 
 std::wstring windowsPath(const std::wstring& path) {
     if (path.empty() || path[0] != L'/') return path;
@@ -208,12 +207,12 @@ void parseArguments(int& argc, wchar_t** argv) {
     argc = out;
 }
 
-bool waitFor(const std::function<bool()>& cond, DWORD timeoutMs) {
+bool waitFor(const std::function<bool()>& cond, DWORD timeoutMs, DWORD pollMs) {
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     for (;;) {
         if (cond()) return true;
         if (GetTickCount64() >= deadline) return cond();
-        Sleep(kPoll);
+        Sleep(pollMs);
     }
 }
 
@@ -380,6 +379,28 @@ void postMouse(HWND h, UINT msg, int x, int y, WPARAM keys) {
 void postKey(HWND h, UINT vk) {
     PostMessageW(h, WM_KEYDOWN, vk, 1);
     PostMessageW(h, WM_KEYUP, vk, 1 | (1u << 30) | (1u << 31));
+}
+
+bool sendMouse(POINT screen, DWORD buttons) {
+    const LONGLONG w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    // Absolute input is scaled by the screen size and the fraction dropped:
+    // round up so that the pointer lands on the very pixel asked for.
+    in.mi.dx = static_cast<LONG>((screen.x * 65536 + w - 1) / w);
+    in.mi.dy = static_cast<LONG>((screen.y * 65536 + h - 1) / h);
+    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttons;
+    return SendInput(1, &in, sizeof(in)) == 1;
+}
+
+bool cursorAt(POINT screen) {
+    POINT now{};
+    return GetCursorPos(&now) && now.x == screen.x && now.y == screen.y;
+}
+
+POINT onScreen(HWND h, POINT client) {
+    ClientToScreen(h, &client);
+    return client;
 }
 
 void answer(const MessageBoxSeen& box, int id) {

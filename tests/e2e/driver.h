@@ -27,7 +27,7 @@ void parseArguments(int& argc, wchar_t** argv);
 constexpr DWORD kTimeout = 30000;
 
 // Polls until cond holds; false when the deadline passed first.
-bool waitFor(const std::function<bool()>& cond, DWORD timeoutMs = kTimeout);
+bool waitFor(const std::function<bool()>& cond, DWORD timeoutMs = kTimeout, DWORD pollMs = 15);
 
 // A place in the client area of a top-level window.
 struct Box {
@@ -102,6 +102,13 @@ void click(HWND button);
 // Mouse messages posted in client coordinates of h (keys: MK_* flags).
 void postMouse(HWND h, UINT msg, int x, int y, WPARAM keys);
 void postKey(HWND h, UINT vk);  // WM_KEYDOWN then WM_KEYUP
+
+// Real mouse input through SendInput: under Wine the X pointer moves and the
+// program gets hardware messages, in order, as from a hand on the mouse.
+// Moves the pointer to a screen point, pressing or releasing buttons there.
+bool sendMouse(POINT screen, DWORD buttons = 0);
+bool cursorAt(POINT screen);
+POINT onScreen(HWND h, POINT client);
 
 // Answers a message box with IDOK or IDCANCEL.
 void answer(const MessageBoxSeen& box, int id);

@@ -18,10 +18,7 @@ using testing::Rows;
 // What LoginWindow's creation does with missing files.
 void firstStart() {
     if (!platform::fileSystem().exists(runDirectory() + "\\" + kDataFile)) createDataStore();
-    if (!platform::fileSystem().exists(runDirectory() + "\\" + kDataExFile)) {
-        createDataExStore();
-        writeDataExHeader();
-    }
+    if (!platform::fileSystem().exists(runDirectory() + "\\" + kDataExFile)) createDataExStoreWithHeader();
 }
 
 Rows storeRows(const char* fileName, int fieldCount) {

@@ -419,6 +419,30 @@ TEST_F(RecordStoreTest, TheFileHoldsNoPlainText) {
     }
 }
 
+// A file built by openNew is on disk whole or not at all: a crash before close
+// leaves the old file, never a store without its password or records.
+TEST_F(RecordStoreTest, OpenNewWritesTheWholeFileAtCloseOnly) {
+    const std::string path = makeStore(2);
+    const std::string before = *dir.fs().get(path);
+    const auto other = testing::textFields({"c"});
+    ASSERT_TRUE(RecordStore::openNew(path, other));
+    EXPECT_FALSE(RecordStore::open(path)) << "already open";
+    EXPECT_EQ(platform::fileSystem().tryLock(path + ".lock"), nullptr);
+    EXPECT_EQ(RecordStore::recordCount(), 0);
+    ASSERT_TRUE(RecordStore::setPassword("pw"));
+    ASSERT_TRUE(RecordStore::addBlank());
+    ASSERT_TRUE(RecordStore::write("c", "x"));
+    EXPECT_EQ(*dir.fs().get(path), before);
+    ASSERT_TRUE(RecordStore::close());
+    EXPECT_EQ(testing::readStore(path, other, "pw"), (Rows{{"x"}}));
+
+    // With nothing added it still writes an empty store.
+    ASSERT_TRUE(RecordStore::openNew(path, fields));
+    ASSERT_TRUE(RecordStore::close());
+    EXPECT_EQ(testing::readStore(path, fields), Rows{});
+    EXPECT_FALSE(RecordStore::openNew(path, {}));
+}
+
 TEST_F(RecordStoreTest, OpenHoldsTheLockFileUntilClose) {
     const std::string path = makeStore(1);
     ASSERT_TRUE(RecordStore::open(path));

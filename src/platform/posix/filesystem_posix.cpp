@@ -69,7 +69,8 @@ class PosixFileSystem : public FileSystem {
 public:
     bool exists(const std::string& path) override {
         struct stat st;
-        return ::stat(nativePath(path).c_str(), &st) == 0;
+        if (::stat(nativePath(path).c_str(), &st) == 0) return true;
+        return errno != ENOENT && errno != ENOTDIR;
     }
 
     bool readAll(const std::string& path, std::string& out) override {

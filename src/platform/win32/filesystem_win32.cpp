@@ -31,7 +31,9 @@ private:
 class Win32FileSystem : public FileSystem {
 public:
     bool exists(const std::string& path) override {
-        return GetFileAttributesW(widePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+        if (GetFileAttributesW(widePath(path).c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+        const DWORD error = GetLastError();
+        return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
     }
 
     bool readAll(const std::string& path, std::string& out) override {

@@ -14,7 +14,8 @@ public:
     explicit FaultyFileSystem(platform::FileSystem& inner) : inner_(inner) {}
 
     // Step n (1-based, counted from the last reset) fails and does nothing;
-    // the others pass through.
+    // the others pass through. A failing exists cannot tell, so it says the
+    // file is there.
     void failStep(int n);
     // Steps n, n+1, ... fail and do nothing. A writeAll at step n leaves the
     // first half of its bytes behind, as a torn write would.
