@@ -28,7 +28,7 @@ void addOrUpdateEntry(MainWindow& w, const LibraryDescriptor& lib) {
     }
     bool updated = false;
     for (int i = 0; i < list.rowCount(); ++i) {
-        if (list.cell(i, 0) != texts[0]) continue;
+        if (list.cellView(i, 0) != texts[0]) continue;
         if (b.messageBox(GBK("已存在的项目，确认要更新吗？"), GBK("提示"), ui::kOkCancel) == ui::kIdOk) {
             for (int k = 0; k < lib.dataFields; ++k) list.setCell(i, k, texts[k]);
             updated = true;
@@ -67,7 +67,7 @@ void searchEntries(MainWindow& w, const LibraryDescriptor& lib) {
     const int rows = list.rowCount();
     if (wanted.empty() || rows == 0) return;
     for (int i = 0; i < rows; ++i) {
-        if (text::findAtCharStart(list.cell(i, 0), wanted) == std::string::npos) continue;
+        if (text::findAtCharStart(list.cellView(i, 0), wanted) == std::string::npos) continue;
         list.focus();
         list.ensureVisible(i);
         list.select(i);

@@ -66,7 +66,7 @@ std::uint64_t listDigest(const ui::ListView& list, int dataFields) {
     EntriesDigest d;
     const int rows = list.rowCount();
     for (int i = 0; i < rows; ++i)
-        for (int k = 0; k < dataFields; ++k) d.add(list.cell(i, k));
+        for (int k = 0; k < dataFields; ++k) d.add(list.cellView(i, k));
     return d.value();
 }
 
@@ -181,7 +181,7 @@ bool saveLibrary(MainWindow& w, const LibraryDescriptor& lib) {
     // What the entries are once written, for the next save to compare with.
     EntriesDigest written;
     auto writeCell = [&](int row, int k) {
-        const std::string text = list.cell(row, k);
+        const std::string_view text = list.cellView(row, k);
         const bool ok = RecordStore::write(fields[static_cast<std::size_t>(k)], text);
         written.add(ok ? keptText(text) : std::string_view());
         return ok;

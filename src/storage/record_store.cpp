@@ -357,7 +357,7 @@ std::string_view RecordStore::readView(const std::string& field) {
     return current->cell(current->cursor, static_cast<std::size_t>(index)).view();
 }
 
-bool RecordStore::write(const std::string& field, const std::string& value) {
+bool RecordStore::write(std::string_view field, std::string_view value) {
     OpenStore* store = current;
     if (!store || store->atEnd()) return false;
     const int index = store->fieldIndex(field);

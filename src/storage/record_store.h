@@ -60,7 +60,7 @@ public:
     // The same text without a copy, for callers that only look: valid until
     // the store next changes or closes.
     static std::string_view readView(const std::string& field);
-    static bool write(const std::string& field, const std::string& text);
+    static bool write(std::string_view field, std::string_view text);
     static bool deleteCurrent();
     static bool purgeDeleted();
 

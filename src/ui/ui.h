@@ -168,6 +168,9 @@ public:
     virtual std::string columnTitle(ControlId c, int column) = 0;
     virtual void setColumnTitle(ControlId c, int column, const std::string& title) = 0;
     virtual std::string cell(ControlId c, int row, int column) = 0;
+    // The same text without a copy, for loops over every row: valid until the
+    // list next changes.
+    virtual std::string_view cellView(ControlId c, int row, int column) = 0;
     virtual void setCell(ControlId c, int row, int column, const std::string& text) = 0;
     virtual void insertRow(ControlId c, int at) = 0;  // an empty row
     virtual void deleteRow(ControlId c, int row) = 0;
@@ -275,6 +278,7 @@ public:
     std::string columnTitle(int c) const { return b_->columnTitle(id_, c); }
     void setColumnTitle(int c, const std::string& t) const { b_->setColumnTitle(id_, c, t); }
     std::string cell(int r, int c) const { return b_->cell(id_, r, c); }
+    std::string_view cellView(int r, int c) const { return b_->cellView(id_, r, c); }
     void setCell(int r, int c, const std::string& t) const { b_->setCell(id_, r, c, t); }
     void insertRow(int at) const { b_->insertRow(id_, at); }
     void deleteRow(int r) const { b_->deleteRow(id_, r); }

@@ -378,6 +378,10 @@ void MemoryBackend::setColumnTitle(ControlId c, int column, const std::string& t
 }
 
 std::string MemoryBackend::cell(ControlId c, int row, int column) {
+    return std::string(cellView(c, row, column));
+}
+
+std::string_view MemoryBackend::cellView(ControlId c, int row, int column) {
     const ListRow* r = listRow(c, row, "cell");
     if (!r || column < 0 || column >= static_cast<int>(r->cells.size())) return {};
     return r->cells[static_cast<std::size_t>(column)];

@@ -76,6 +76,7 @@ public:
     std::string columnTitle(ControlId c, int column) override;
     void setColumnTitle(ControlId c, int column, const std::string& title) override;
     std::string cell(ControlId c, int row, int column) override;
+    std::string_view cellView(ControlId c, int row, int column) override;
     void setCell(ControlId c, int row, int column, const std::string& text) override;
     void insertRow(ControlId c, int at) override;
     void deleteRow(ControlId c, int row) override;

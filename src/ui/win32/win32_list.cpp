@@ -104,6 +104,10 @@ void Win32Backend::setColumnTitle(ControlId c, int column, const std::string& ti
 }
 
 std::string Win32Backend::cell(ControlId c, int row, int column) {
+    return std::string(cellView(c, row, column));
+}
+
+std::string_view Win32Backend::cellView(ControlId c, int row, int column) {
     Node* n = listNode(c);
     if (!n || row < 0 || row >= static_cast<int>(n->rows.size())) return {};
     const Row& r = n->rows[static_cast<std::size_t>(row)];
