@@ -4,9 +4,12 @@
 //   vorda_storetool write <dir> [--cheap-kdf]   data.edb and dataex.edb in <dir> (made when missing)
 //   vorda_storetool check <dir>                 exit 0 when both hold what write wrote
 //   vorda_storetool seeds <dir>                 seed inputs for fuzz_store_reader
+//   vorda_storetool big <dir> <entries>         an account "bench" / "bench" (no automatic
+//                                               sign-in) and <entries> entries in each library
 //
 // Exit codes: 0 success, 1 check or write failed, 2 usage.
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -171,8 +174,36 @@ int seeds() {
     return ok ? 0 : 1;
 }
 
+// About 20 bytes a cell, the names partly Chinese, as a full library might be.
+std::string bigCell(int entry, int column) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%07d-c%d-%08d", entry, column, entry * 7 + column);
+    return column == 0 ? GBK("项目") + buf : std::string(buf);
+}
+
+int big(int entries) {
+    const std::string dir = storage::runDirectory();
+    for (const char* name : {storage::kDataFile, storage::kDataExFile})
+        platform::fileSystem().remove(dir + "\\" + name);
+    bool ok = storage::createDataStore() && storage::createDataExStoreWithHeader();
+    auto fill = [&](const char* file, int fields, const Row* header) {
+        if (!ok || !storage::openStore(file)) return false;
+        bool done = !header || appendRows({*header});
+        for (int e = 0; done && e < entries; ++e) {
+            done = RecordStore::addBlank();
+            for (int k = 0; k < fields; ++k) done = RecordStore::write(fieldName(k + 1), bigCell(e, k)) && done;
+        }
+        return RecordStore::close() && done;
+    };
+    const Row header = {"bench", "bench", GBK("网站"), GBK("账号"), GBK("密码"), GBK("邮箱"), GBK("备注")};
+    ok = fill(storage::kDataFile, 6, &header) && fill(storage::kDataExFile, 5, nullptr);
+    if (!ok) std::fprintf(stderr, "big failed\n");
+    return ok ? 0 : 1;
+}
+
 int usage() {
-    std::fprintf(stderr, "usage: vorda_storetool write <dir> [--cheap-kdf] | check <dir> | seeds <dir>\n");
+    std::fprintf(stderr,
+                 "usage: vorda_storetool write <dir> [--cheap-kdf] | check <dir> | seeds <dir> | big <dir> <entries>\n");
     return 2;
 }
 
@@ -187,7 +218,7 @@ int main(int argc, char** argv) {
     const std::string dir = text::gbkFromUtf8(argv[2]);
 #endif
     storage::setRunDirectory(dir);
-    if (command == "write" || command == "seeds") {
+    if (command == "write" || command == "seeds" || command == "big") {
         std::error_code ec;
         std::filesystem::create_directories(std::filesystem::path(text::utf16FromGbk(dir)), ec);
     }
@@ -195,5 +226,6 @@ int main(int argc, char** argv) {
     if (command == "write" && (argc == 3 || (argc == 4 && cheap))) return write(cheap);
     if (command == "check" && argc == 3) return check();
     if (command == "seeds" && argc == 3) return seeds();
+    if (command == "big" && argc == 4) return big(std::atoi(argv[3]));
     return usage();
 }

@@ -10,9 +10,6 @@
 
 namespace vorda::e2e {
 
-namespace {
-
-
 std::wstring windowsPath(const std::wstring& path) {
     if (path.empty() || path[0] != L'/') return path;
     // Wine hands Unix paths to us as they were given on its command line.
@@ -26,6 +23,8 @@ std::wstring windowsPath(const std::wstring& path) {
     HeapFree(GetProcessHeap(), 0, dos);
     return out;
 }
+
+namespace {
 
 void removeTree(const std::wstring& dir) {
     WIN32_FIND_DATAW fd;

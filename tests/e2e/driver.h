@@ -22,6 +22,8 @@ Settings& settings();
 // Takes our options out of argv (after GoogleTest has taken its own). Unix
 // paths become Windows paths.
 void parseArguments(int& argc, wchar_t** argv);
+// A Unix path as Wine passes it on, as a Windows path; others unchanged.
+std::wstring windowsPath(const std::wstring& path);
 
 // Long enough for a busy machine; a passing run never waits this long.
 constexpr DWORD kTimeout = 30000;

@@ -61,11 +61,28 @@ void Win32Backend::measureRowPitch(Node& n) {
     SendMessageW(n.hwnd, LVM_SETITEMCOUNT, 0, 0);
 }
 
+namespace {
+
+// Takes a state off the rows that carry it. Item -1 would do it in one call,
+// but the list then visits every row: seconds for a large library under Wine.
+void clearItemState(HWND list, UINT state, UINT which) {
+    std::vector<int> rows;
+    const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int i = -1;;) {
+        i = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(i), which));
+        if (i < 0 || i >= count || (!rows.empty() && i <= rows.back())) break;
+        rows.push_back(i);
+    }
+    LVITEMW clear{};
+    clear.stateMask = state;
+    for (int row : rows) SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&clear));
+}
+
+}  // namespace
+
 void Win32Backend::refreshList(Node& n, const std::vector<int>& selection) {
     SendMessageW(n.hwnd, LVM_SETITEMCOUNT, n.rows.size(), LVSICF_NOSCROLL);
-    LVITEMW clear{};
-    clear.stateMask = LVIS_SELECTED;
-    SendMessageW(n.hwnd, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&clear));
+    clearItemState(n.hwnd, LVIS_SELECTED, LVNI_SELECTED);
     for (int row : selection) {
         if (row < 0 || row >= static_cast<int>(n.rows.size())) continue;
         LVITEMW s{};
@@ -157,9 +174,7 @@ void Win32Backend::setRows(ControlId c, std::vector<Row> rows) {
     n->rows = std::move(rows);
     n->stateImages.assign(n->rows.size(), 0);
     refreshList(*n, {});
-    LVITEMW clear{};
-    clear.stateMask = LVIS_FOCUSED;
-    SendMessageW(n->hwnd, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&clear));
+    clearItemState(n->hwnd, LVIS_FOCUSED, LVNI_FOCUSED);
     SendMessageW(n->hwnd, LVM_SETSELECTIONMARK, 0, -1);
     if (!n->rows.empty()) SendMessageW(n->hwnd, LVM_ENSUREVISIBLE, 0, FALSE);
 }
