@@ -11,7 +11,11 @@ build_windows
 say "native tests"
 ctest --test-dir "$BUILD_NATIVE" --output-on-failure -j"$(nproc)"
 
+# The fuzz build carries AddressSanitizer and UndefinedBehaviorSanitizer, and
+# builds the unit tests too: the whole native suite runs again under them.
 "$VORDA_ROOT/scripts/fuzz-smoke.sh"
+say "native tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+ctest --test-dir "$VORDA_ROOT/build/fuzz" --output-on-failure -j"$(nproc)"
 
 wine_setup
 ensure_display
