@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang and runs each briefly. Longer runs by hand:
-#   build/fuzz/<target> -max_total_time=600 fuzz/corpus/<target>
+#   build/fuzz/cmake/native/<target> -max_total_time=600 fuzz/corpus/<target>
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 seconds=${1:-20}
