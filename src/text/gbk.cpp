@@ -27,7 +27,11 @@ std::string_view cutToBytes(std::string_view s, std::size_t maxBytes) {
 std::size_t findAtCharStart(std::string_view hay, std::string_view needle) {
     if (needle.empty()) return 0;
     for (std::size_t pos = 0; pos + needle.size() <= hay.size(); pos += charLength(hay, pos)) {
-        if (hay.compare(pos, needle.size(), needle) == 0) return pos;
+        if (hay.compare(pos, needle.size(), needle) != 0) continue;
+        // A needle ending in half a character must not match the whole one.
+        std::size_t end = pos;
+        while (end < pos + needle.size()) end += charLength(hay, end);
+        if (end == pos + needle.size()) return pos;
     }
     return std::string_view::npos;
 }

@@ -19,7 +19,8 @@ std::size_t charLength(std::string_view s, std::size_t pos);
 std::string_view cutToBytes(std::string_view s, std::size_t maxBytes);
 
 // Position of the first occurrence of needle in hay that begins at a character
-// start, or npos. An empty needle is found at 0.
+// start and ends at one (no double-byte character of hay is split), or npos.
+// An empty needle is found at 0.
 std::size_t findAtCharStart(std::string_view hay, std::string_view needle);
 
 // Conversions. Bytes that do not convert become U+FFFD (to Unicode) or '?'

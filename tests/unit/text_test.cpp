@@ -61,6 +61,9 @@ TEST(Text, FindsOnlyAtCharacterStarts) {
     EXPECT_EQ(findAtCharStart("cab", "ab"), 1u);
     EXPECT_EQ(findAtCharStart("Abc", "ab"), std::string::npos);
     EXPECT_EQ(findAtCharStart("a", "ab"), std::string::npos);
+    // A needle ending in a lone lead byte would match half of a character.
+    EXPECT_EQ(findAtCharStart(kZhong, kZhong.substr(0, 1)), std::string::npos);
+    EXPECT_EQ(findAtCharStart("a" + kZhong, "a" + kZhong.substr(0, 1)), std::string::npos);
 }
 
 }  // namespace

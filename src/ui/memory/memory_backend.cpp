@@ -11,6 +11,9 @@ namespace {
 
 const Color kBlack{0, 0, 0};
 
+// A Win32 window text ends at its first zero byte.
+std::string windowText(const std::string& text) { return text.substr(0, text.find('\0')); }
+
 std::string u8(const std::string& gbk) { return text::utf8FromGbk(gbk); }
 
 std::string quoted(const std::string& gbk) { return "\"" + u8(gbk) + "\""; }
@@ -285,7 +288,7 @@ std::string MemoryBackend::text(ControlId c) {
 }
 
 void MemoryBackend::setText(ControlId c, const std::string& text) {
-    if (Node* n = live(c, "setText")) n->text = text;
+    if (Node* n = live(c, "setText")) n->text = windowText(text);
 }
 
 bool MemoryBackend::visible(ControlId c) {
@@ -727,7 +730,7 @@ void MemoryBackend::typeText(ControlId edit, const std::string& text) {
         return;
     }
     moveFocus(edit);
-    if (exists(edit)) nodes_.at(edit).text = text;
+    if (exists(edit)) nodes_.at(edit).text = windowText(text);
 }
 
 void MemoryBackend::pressKey(ControlId c, int key) {

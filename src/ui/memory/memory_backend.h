@@ -22,6 +22,7 @@
 // - A popup menu stays open after popupMenu() returns, until the test chooses
 //   an item (the item's event then runs as a handler of its own) or dismisses it.
 // - Message boxes do not move the keyboard focus.
+// - A control's text ends at its first zero byte, as a Win32 window text does.
 #include <deque>
 #include <functional>
 #include <map>
