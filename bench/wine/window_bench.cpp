@@ -34,33 +34,12 @@ double nowMs() {
     return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
 }
 
-// The screen, reduced to a cheap fingerprint.
+// The window's picture, reduced to a cheap fingerprint.
 std::uint64_t screenPrint(HWND top) {
     RECT r;
     GetWindowRect(top, &r);
-    const int w = r.right - r.left, h = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
     std::uint64_t print = 1469598103934665603ULL;
-    if (HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0)) {
-        HGDIOBJ old = SelectObject(mem, bmp);
-        BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-        GdiFlush();
-        const auto* px = static_cast<const std::uint32_t*>(bits);
-        for (long i = 0; i < static_cast<long>(w) * h; ++i) print = (print ^ px[i]) * 1099511628211ULL;
-        SelectObject(mem, old);
-        DeleteObject(bmp);
-    }
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
+    for (const std::uint32_t p : capture(r)) print = (print ^ p) * 1099511628211ULL;
     return print;
 }
 

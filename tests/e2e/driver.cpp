@@ -447,12 +447,8 @@ RECT rowRect(const App& app, HWND list, int row) {
 
 // --- the screen ------------------------------------------------------------
 
-namespace {
-
-// The screen's pixels, top row first.
-std::vector<std::uint32_t> captureScreen(int& w, int& h) {
-    w = GetSystemMetrics(SM_CXSCREEN);
-    h = GetSystemMetrics(SM_CYSCREEN);
+std::vector<std::uint32_t> capture(const RECT& r) {
+    const int w = r.right - r.left, h = r.bottom - r.top;
     std::vector<std::uint32_t> out;
     if (w <= 0 || h <= 0) return out;
     HDC screen = GetDC(nullptr);
@@ -465,10 +461,9 @@ std::vector<std::uint32_t> captureScreen(int& w, int& h) {
     bi.bmiHeader.biBitCount = 32;
     bi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (bmp) {
+    if (HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0)) {
         HGDIOBJ old = SelectObject(mem, bmp);
-        BitBlt(mem, 0, 0, w, h, screen, 0, 0, SRCCOPY);
+        BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
         GdiFlush();
         const auto* px = static_cast<const std::uint32_t*>(bits);
         out.assign(px, px + static_cast<std::size_t>(w) * h);
@@ -480,17 +475,16 @@ std::vector<std::uint32_t> captureScreen(int& w, int& h) {
     return out;
 }
 
-}  // namespace
+RECT screenRect() { return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
 
 bool paintSettled(HWND top) {
     // The program has handled everything posted to it; its paint follows when
     // its queue runs dry, so wait until the picture holds still for a while.
     if (!settle(top)) return false;
-    int w = 0, h = 0;
-    std::vector<std::uint32_t> last = captureScreen(w, h);
+    std::vector<std::uint32_t> last = capture(screenRect());
     int still = 0;
     return waitFor([&] {
-        std::vector<std::uint32_t> now = captureScreen(w, h);
+        std::vector<std::uint32_t> now = capture(screenRect());
         still = now == last ? still + 1 : 0;
         last = std::move(now);
         return still >= 3;
@@ -498,10 +492,10 @@ bool paintSettled(HWND top) {
 }
 
 bool screenshot(const std::wstring& pngPath) {
-    int w = 0, h = 0;
-    const std::vector<std::uint32_t> pixels = captureScreen(w, h);
+    const RECT all = screenRect();
+    const std::vector<std::uint32_t> pixels = capture(all);
     if (pixels.empty()) return false;
-    const std::string png = encodePng(w, h, pixels.data());
+    const std::string png = encodePng(all.right, all.bottom, pixels.data());
     HANDLE f = CreateFileW(pngPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (f == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;

@@ -6,6 +6,7 @@
 // polls a condition until a generous deadline.
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -125,6 +126,9 @@ RECT rowRect(const App& app, HWND list, int row);
 
 // --- the screen ------------------------------------------------------------
 
+// The pixels of a screen rectangle, top row first (empty when it is empty).
+std::vector<std::uint32_t> capture(const RECT& screen);
+RECT screenRect();
 // Settles `top`, then waits until the screen holds still: its paint is done.
 bool paintSettled(HWND top);
 // Writes the whole screen as a PNG file.
