@@ -55,13 +55,6 @@ std::uint64_t storedEntriesDigest(const std::vector<std::string>& fields, int re
     return d.value();
 }
 
-// What the store keeps of a text written into an entry field: up to its first
-// zero byte, cut to the field's length without splitting a character.
-std::string_view keptText(std::string_view text) {
-    text = text.substr(0, text.find('\0'));
-    return text.size() > storage::kStoreFieldLength ? text::cutToBytes(text, storage::kStoreFieldLength) : text;
-}
-
 std::uint64_t listDigest(const ui::ListView& list, int dataFields) {
     EntriesDigest d;
     const int rows = list.rowCount();
@@ -183,7 +176,7 @@ bool saveLibrary(MainWindow& w, const LibraryDescriptor& lib) {
     auto writeCell = [&](int row, int k) {
         const std::string_view text = list.cellView(row, k);
         const bool ok = RecordStore::write(fields[static_cast<std::size_t>(k)], text);
-        written.add(ok ? keptText(text) : std::string_view());
+        written.add(ok ? storage::storedText(text, storage::kStoreFieldLength) : std::string_view());
         return ok;
     };
     auto writeRow = [&](int row, int fromColumn) {

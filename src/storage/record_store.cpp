@@ -357,19 +357,20 @@ std::string_view RecordStore::readView(const std::string& field) {
     return current->cell(current->cursor, static_cast<std::size_t>(index)).view();
 }
 
+std::string_view storedText(std::string_view text, std::size_t maxLength) {
+    // Only the bytes before a zero byte come back from a read.
+    if (const void* zero = std::memchr(text.data(), 0, text.size()))
+        text = text.substr(0, static_cast<std::size_t>(static_cast<const char*>(zero) - text.data()));
+    return text.size() > maxLength ? text::cutToBytes(text, maxLength) : text;
+}
+
 bool RecordStore::write(std::string_view field, std::string_view value) {
     OpenStore* store = current;
     if (!store || store->atEnd()) return false;
     const int index = store->fieldIndex(field);
     if (index < 0) return false;
-    // Stored up to the first zero byte, which is all read would give back, and
-    // cut where no double-byte character is split.
-    std::string_view text(value);
-    if (const void* zero = std::memchr(text.data(), 0, text.size()))
-        text = text.substr(0, static_cast<std::size_t>(static_cast<const char*>(zero) - text.data()));
-    const auto maxLength =
-        static_cast<std::size_t>(store->content.fields[static_cast<std::size_t>(index)].maxLength);
-    if (text.size() > maxLength) text = text::cutToBytes(text, maxLength);
+    const std::string_view text = storedText(
+        value, static_cast<std::size_t>(store->content.fields[static_cast<std::size_t>(index)].maxLength));
 
     Cell& cell = store->cell(store->cursor, static_cast<std::size_t>(index));
     if (text.size() == cell.size && (text.empty() || std::memcmp(text.data(), cell.data, text.size()) == 0))

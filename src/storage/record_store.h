@@ -12,6 +12,10 @@
 
 namespace vorda::storage {
 
+// What a field of maxLength bytes keeps of a text: up to its first zero byte,
+// cut without splitting a double-byte character.
+std::string_view storedText(std::string_view text, std::size_t maxLength);
+
 enum class FieldKind : std::uint8_t { Text = 1 };
 
 struct FieldDefinition {
