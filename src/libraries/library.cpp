@@ -20,22 +20,33 @@ namespace {
 class EntriesDigest {
 public:
     void add(std::string_view text) {
-        mix(text.size() + 1);
+        const char* p = text.data();
+        const std::size_t n = text.size();
+        mix(n + 1);
         std::size_t i = 0;
-        for (; i + 8 <= text.size(); i += 8) {
-            std::uint64_t v;
-            std::memcpy(&v, text.data() + i, 8);
-            mix(v);
-        }
-        if (i < text.size()) {
-            std::uint64_t v = 0;
-            std::memcpy(&v, text.data() + i, text.size() - i);
-            mix(v);
+        for (; i + 8 <= n; i += 8) mix(load<std::uint64_t>(p + i));
+        if (i == n) return;
+        // The last bytes are read in fixed-size pieces, which may overlap
+        // bytes already taken: a copy of variable length costs more than
+        // the rest of the text.
+        if (n >= 8) {
+            mix(load<std::uint64_t>(p + n - 8));
+        } else if (n >= 4) {
+            mix(std::uint64_t{load<std::uint32_t>(p)} << 32 | load<std::uint32_t>(p + n - 4));
+        } else {
+            const auto byte = [&](std::size_t at) { return std::uint64_t{static_cast<unsigned char>(p[at])}; };
+            mix(byte(0) << 16 | byte(n / 2) << 8 | byte(n - 1));
         }
     }
     std::uint64_t value() const { return h_; }
 
 private:
+    template <typename T>
+    static T load(const char* p) {
+        T v;
+        std::memcpy(&v, p, sizeof v);
+        return v;
+    }
     void mix(std::uint64_t v) {
         h_ = (h_ ^ v) * 0x9E3779B97F4A7C15ULL;
         h_ ^= h_ >> 32;
@@ -91,7 +102,7 @@ const LibraryDescriptor& customLibrary() {
         true,
         false,
         true,
-        &MainWindow::customEntriesDigest,
+        &MainWindow::customEntries,
     };
     return lib;
 }
@@ -115,7 +126,7 @@ const LibraryDescriptor& passwordLibrary() {
         false,
         true,
         false,
-        &MainWindow::passwordEntriesDigest,
+        &MainWindow::passwordEntries,
     };
     return lib;
 }
@@ -137,26 +148,27 @@ bool loadLibrary(MainWindow& w, const LibraryDescriptor& lib, bool reportFailure
     if (lib.loadCallsFirst) RecordStore::first();
     RecordStore::skip();
     const ui::ListView& list = w.*lib.list;
-    // The old rows go first: their memory then serves the new ones.
-    list.setRows({});
     std::vector<std::string> fields;
     for (int k = 0; k < lib.dataFields; ++k) fields.push_back(storage::fieldName(k + 1));
     // Rows as wide as the list, so that the list need not widen each of them
     // for the untitled column.
     const auto columns = std::max<std::size_t>(fields.size(), static_cast<std::size_t>(list.columnCount()));
-    std::vector<ui::Row> rows;
-    rows.reserve(records > 1 ? static_cast<std::size_t>(records - 1) : 0);
+    // The old rows' memory takes the new texts.
+    std::vector<ui::Row> rows = list.takeRows();
+    rows.resize(records > 1 ? static_cast<std::size_t>(records - 1) : 0);
     EntriesDigest digest;
-    for (int i = 0; i + 1 < records; ++i) {
-        ui::Row& row = rows.emplace_back(columns);
-        for (std::size_t k = 0; k < fields.size(); ++k) {
-            row[k] = RecordStore::read(fields[k]);
-            digest.add(row[k]);
+    for (ui::Row& row : rows) {
+        row.clear();
+        for (const std::string& field : fields) {
+            const std::string_view text = RecordStore::readView(field);
+            row.push_back(text);
+            digest.add(text);
         }
+        row.resize(columns);
         RecordStore::skip();
     }
     list.setRows(std::move(rows));
-    w.*lib.entriesDigest = digest.value();
+    w.*lib.loaded = {digest.value(), RecordStore::version()};
     (w.*lib.countLabel).setText(std::to_string(records > 1 ? records - 1 : 0));
     RecordStore::close();
     return true;
@@ -173,16 +185,22 @@ bool saveLibrary(MainWindow& w, const LibraryDescriptor& lib) {
     for (int k = 0; k < lib.dataFields; ++k) fields.push_back(storage::fieldName(k + 1));
     // What the entries are once written, for the next save to compare with.
     EntriesDigest written;
-    auto writeCell = [&](int row, int k) {
-        const std::string_view text = list.cellView(row, k);
-        const bool ok = RecordStore::write(fields[static_cast<std::size_t>(k)], text);
-        written.add(ok ? storage::storedText(text, storage::kStoreFieldLength) : std::string_view());
-        return ok;
+    // Writes the row's cells; false when its first cell could not be written.
+    std::vector<std::string_view> texts(fields.size());
+    auto writeRow = [&](int row) {
+        std::fill(texts.begin(), texts.end(), std::string_view());
+        if (const ui::Row* cells = list.rowView(row)) {
+            std::size_t k = 0;
+            for (auto it = cells->begin(); it != cells->end() && k < texts.size(); ++it) texts[k++] = *it;
+        }
+        bool firstWritten = true;
+        for (std::size_t k = 0; k < texts.size(); ++k) {
+            const bool wrote = RecordStore::write(fields[k], texts[k]);
+            written.add(wrote ? storage::storedText(texts[k], storage::kStoreFieldLength) : std::string_view());
+            if (k == 0) firstWritten = wrote;
+        }
+        return firstWritten;
     };
-    auto writeRow = [&](int row, int fromColumn) {
-        for (int k = fromColumn; k < lib.dataFields; ++k) writeCell(row, k);
-    };
-
     const int records = RecordStore::recordCount();
     const int rows = list.rowCount();
     if (records < 1) {
@@ -195,11 +213,14 @@ bool saveLibrary(MainWindow& w, const LibraryDescriptor& lib) {
     // The list stands for the entries it was filled from. When the store's
     // differ, another instance saved or imported since (or the list never came
     // from the store), and writing the list would undo that.
-    std::uint64_t& loaded = w.*lib.entriesDigest;
-    if (storedEntriesDigest(fields, records) != loaded) {
+    mainwindow::LoadedEntries& loaded = w.*lib.loaded;
+    // An unchanged file holds them still; after any commit, ours too, only
+    // their texts tell.
+    const bool sameFile = !loaded.version.empty() && RecordStore::version() == loaded.version;
+    if (!sameFile && storedEntriesDigest(fields, records) != loaded.digest) {
         RecordStore::close();
         // Nothing changed in the list: nothing is lost by keeping the store's.
-        if (listDigest(list, lib.dataFields) == loaded) return true;
+        if (listDigest(list, lib.dataFields) == loaded.digest) return true;
         showChangedSinceLoaded(b, lib.storeFile);
         return false;
     }
@@ -207,7 +228,7 @@ bool saveLibrary(MainWindow& w, const LibraryDescriptor& lib) {
     RecordStore::skip();
     if (records >= rows + 2) {
         for (int i = 0; i < rows; ++i) {
-            writeRow(i, 0);
+            writeRow(i);
             RecordStore::skip();
         }
         for (int i = rows; i <= records - 2; ++i) {
@@ -217,14 +238,13 @@ bool saveLibrary(MainWindow& w, const LibraryDescriptor& lib) {
         RecordStore::purgeDeleted();
     } else {
         for (int i = 0; i <= records - 2; ++i) {
-            writeRow(i, 0);
+            writeRow(i);
             RecordStore::skip();
         }
         for (int i = records - 1; i < rows; ++i) {
             RecordStore::addBlank();
-            if (!writeCell(i, 0))
+            if (!writeRow(i))
                 b.messageBox(GBK("失败"), ui::defaultMessageTitle(), ui::kOk);
-            writeRow(i, 1);
             RecordStore::skip();
         }
     }
@@ -232,7 +252,8 @@ bool saveLibrary(MainWindow& w, const LibraryDescriptor& lib) {
         mainwindow::showCannotSaveStore(b, lib.storeFile);
         return false;
     }
-    loaded = written.value();
+    // Our own commit made a version not known here.
+    loaded = {written.value(), std::string()};
     return true;
 }
 

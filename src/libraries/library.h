@@ -32,7 +32,7 @@ struct LibraryDescriptor {
     bool searchOnEnterRelease;     // else on Enter pressed
     bool reloadWhenDeleteDeclined;
     bool loadCallsFirst;           // the cursor reaches record 2 by first() and skip(), else by skip()
-    std::uint64_t MainWindow::*entriesDigest;  // of the entries the list last came from or went to
+    mainwindow::LoadedEntries MainWindow::*loaded;
 };
 
 const LibraryDescriptor& customLibrary();

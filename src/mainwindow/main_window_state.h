@@ -2,22 +2,28 @@
 // One open MainWindow: its controls and its non-visual components. It lives as
 // long as the window (kept with it by the backend).
 #include <cstdint>
+#include <string>
 
 #include "mainwindow/main_window_form.h"
 #include "ui/ui.h"
 
 namespace vorda::mainwindow {
 
+// The entries a list was last filled from or saved as.
+struct LoadedEntries {
+    std::uint64_t digest = 0;  // of their texts; 0: none
+    std::string version;       // of the store file they were read from; empty: not known
+};
+
 struct MainWindow : MainWindowControls {
     ui::FileDialog 通用对话框1;  // export
     ui::FileDialog 通用对话框2;  // import
     ui::PopupMenu 菜单1;
 
-    // Digests of the entries each list was last filled from or saved as (0:
-    // none), so that a save never writes over entries that changed in the
-    // store since, as another running instance may have changed them.
-    std::uint64_t customEntriesDigest = 0;
-    std::uint64_t passwordEntriesDigest = 0;
+    // So that a save never writes over entries that changed in the store
+    // since, as another running instance may have changed them.
+    LoadedEntries customEntries;
+    LoadedEntries passwordEntries;
 
     ui::Backend& backend() const { return window.backend(); }
 };

@@ -103,6 +103,7 @@ struct OpenStore {
     std::string password;    // empty: unprotected
     std::array<std::uint8_t, format::kSaltSize> salt{};
     std::uint32_t iterations = 0;
+    std::string version;     // the nonce and tag of the file as opened
     bool dirty = false;
 
     // Callers go through the fields in order: the field after the last one
@@ -235,6 +236,9 @@ bool load(OpenStore& store, const std::optional<std::string>& password) {
 
     store.salt = header->salt;
     store.iterations = header->iterations;
+    // A fresh nonce seals every commit, and the tag holds the whole file.
+    store.version.assign(bytes.data() + format::kHeaderSize - format::kNonceSize, format::kNonceSize);
+    store.version.append(bytes.data() + bytes.size() - format::kTagSize, format::kTagSize);
     return true;
 }
 
@@ -320,6 +324,10 @@ bool RecordStore::close() {
 
 std::vector<FieldDefinition> RecordStore::fields() {
     return current ? current->content.fields : std::vector<FieldDefinition>();
+}
+
+std::string RecordStore::version() {
+    return current ? current->version : std::string();
 }
 
 int RecordStore::recordCount() {

@@ -51,6 +51,10 @@ public:
 
     // The schema of the current store; empty with no current store.
     static std::vector<FieldDefinition> fields();
+    // Tells the commits of the current store's file apart: two opens give the
+    // same text only when the file was not committed in between. Empty for a
+    // store made by openNew.
+    static std::string version();
     static int recordCount();
     static void first();
     // Forward by count (at least 1), stopping at the end position; false and no

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "ui/row.h"
+
 namespace vorda::ui {
 
 using ControlId = int;  // a window is a control too
@@ -112,8 +114,6 @@ struct FileDialogRequest {
     std::string fileName;  // offered as the file name: the last confirmed path
 };
 
-using Row = std::vector<std::string>;
-
 // What a window toolkit does for the program. Handlers run one at a time on the
 // one user interface thread.
 class Backend {
@@ -175,6 +175,11 @@ public:
     virtual void insertRow(ControlId c, int at) = 0;  // an empty row
     virtual void deleteRow(ControlId c, int row) = 0;
     virtual void setRows(ControlId c, std::vector<Row> rows) = 0;  // replaces all rows, none selected
+    // Empties the list and hands its rows over, so that a refill can reuse
+    // their memory.
+    virtual std::vector<Row> takeRows(ControlId c) = 0;
+    // A row without a copy (nullptr out of range): valid until the list next changes.
+    virtual const Row* rowView(ControlId c, int row) = 0;
     virtual bool selected(ControlId c, int row) = 0;
     virtual void setSelected(ControlId c, int row, bool selected) = 0;
     virtual std::vector<int> selectedRows(ControlId c) = 0;  // ascending
@@ -283,6 +288,8 @@ public:
     void insertRow(int at) const { b_->insertRow(id_, at); }
     void deleteRow(int r) const { b_->deleteRow(id_, r); }
     void setRows(std::vector<Row> rows) const { b_->setRows(id_, std::move(rows)); }
+    std::vector<Row> takeRows() const { return b_->takeRows(id_); }
+    const Row* rowView(int r) const { return b_->rowView(id_, r); }
     bool selected(int r) const { return b_->selected(id_, r); }
     void select(int r) const { b_->setSelected(id_, r, true); }
     void deselect(int r) const { b_->setSelected(id_, r, false); }

@@ -154,7 +154,7 @@ TEST_F(LibraryPersistenceTest, SavingMakesTheEntryRecordsEqualToTheRows) {
             if (c.rows > 1) wanted[1][0] = std::string(120, 'x');  // stored cut to 100 bytes
             Rows onScreen = wanted;
             for (Row& r : onScreen) r.push_back("untitled");  // never stored
-            listOf(lib).setRows(onScreen);
+            setRowsOf(listOf(lib), onScreen);
             save(lib);
 
             if (c.rows > 1) wanted[1][0].resize(100);
@@ -259,7 +259,7 @@ TEST_F(LibraryPersistenceTest, ARefusedNameOfAnAppendedRowSaysFailedAndGoesOn) {
     openMain();
     EXPECT_EQ(rowsOf(w().超级列表框2), (Rows{Row(6, "")}));
 
-    w().超级列表框2.setRows(entries(3, 5));
+    setRowsOf(w().超级列表框2, entries(3, 5));
     for (int i = 0; i < 2; ++i) ui.expectMessage(GBK("失败"), GBK("信息："), ui::kOk);
     save(passwordLibrary());
     expectScriptDone();

@@ -393,7 +393,7 @@ std::string_view MemoryBackend::cellView(ControlId c, int row, int column) {
 void MemoryBackend::setCell(ControlId c, int row, int column, const std::string& text) {
     ListRow* r = listRow(c, row, "setCell");
     if (!r || column < 0 || column >= static_cast<int>(r->cells.size())) return;
-    r->cells[static_cast<std::size_t>(column)] = text;
+    r->cells.set(static_cast<std::size_t>(column), text);
 }
 
 void MemoryBackend::insertRow(ControlId c, int at) {
@@ -421,6 +421,21 @@ void MemoryBackend::setRows(ControlId c, std::vector<Row> rows) {
         cells.resize(n->columnTitles.size());
         n->rows.push_back(ListRow{std::move(cells), false, 0});
     }
+}
+
+std::vector<Row> MemoryBackend::takeRows(ControlId c) {
+    std::vector<Row> out;
+    Node* n = listNode(c, "takeRows");
+    if (!n) return out;
+    out.reserve(n->rows.size());
+    for (ListRow& r : n->rows) out.push_back(std::move(r.cells));
+    n->rows.clear();
+    return out;
+}
+
+const Row* MemoryBackend::rowView(ControlId c, int row) {
+    const ListRow* r = listRow(c, row, "rowView");
+    return r ? &r->cells : nullptr;
 }
 
 bool MemoryBackend::selected(ControlId c, int row) {

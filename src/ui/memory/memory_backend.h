@@ -86,6 +86,8 @@ public:
     void insertRow(ControlId c, int at) override;
     void deleteRow(ControlId c, int row) override;
     void setRows(ControlId c, std::vector<Row> rows) override;
+    std::vector<Row> takeRows(ControlId c) override;
+    const Row* rowView(ControlId c, int row) override;
     bool selected(ControlId c, int row) override;
     void setSelected(ControlId c, int row, bool selected) override;
     std::vector<int> selectedRows(ControlId c) override;

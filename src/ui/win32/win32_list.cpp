@@ -137,7 +137,7 @@ void Win32Backend::setCell(ControlId c, int row, int column, const std::string& 
     if (!n || row < 0 || row >= static_cast<int>(n->rows.size())) return;
     Row& r = n->rows[static_cast<std::size_t>(row)];
     if (column < 0 || column >= static_cast<int>(r.size())) return;
-    r[static_cast<std::size_t>(column)] = t;
+    r.set(static_cast<std::size_t>(column), t);
     SendMessageW(n->hwnd, LVM_REDRAWITEMS, static_cast<WPARAM>(row), row);
 }
 
@@ -177,6 +177,22 @@ void Win32Backend::setRows(ControlId c, std::vector<Row> rows) {
     clearItemState(n->hwnd, LVIS_FOCUSED, LVNI_FOCUSED);
     SendMessageW(n->hwnd, LVM_SETSELECTIONMARK, 0, -1);
     if (!n->rows.empty()) SendMessageW(n->hwnd, LVM_ENSUREVISIBLE, 0, FALSE);
+}
+
+std::vector<Row> Win32Backend::takeRows(ControlId c) {
+    Node* n = listNode(c);
+    if (!n) return {};
+    std::vector<Row> rows = std::move(n->rows);
+    n->rows.clear();
+    n->stateImages.clear();
+    refreshList(*n, {});
+    return rows;
+}
+
+const Row* Win32Backend::rowView(ControlId c, int row) {
+    Node* n = listNode(c);
+    if (!n || row < 0 || row >= static_cast<int>(n->rows.size())) return nullptr;
+    return &n->rows[static_cast<std::size_t>(row)];
 }
 
 bool Win32Backend::selected(ControlId c, int row) {

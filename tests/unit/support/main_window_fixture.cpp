@@ -160,6 +160,15 @@ Rows MainWindowTest::rowsOf(const ui::ListView& list, int columns) {
     return rows;
 }
 
+void MainWindowTest::setRowsOf(const ui::ListView& list, const Rows& rows) {
+    std::vector<ui::Row> listRows;
+    for (const Row& row : rows) {
+        ui::Row& cells = listRows.emplace_back();
+        for (const std::string& text : row) cells.push_back(text);
+    }
+    list.setRows(std::move(listRows));
+}
+
 std::vector<std::string> MainWindowTest::textsOf(const std::vector<const ui::Edit*>& edits) {
     std::vector<std::string> out;
     for (const ui::Edit* e : edits) out.push_back(e->text());

@@ -86,6 +86,8 @@ protected:
     static Rows rowsOf(const ui::ListView& list);
     // The first `columns` cells of every row.
     static Rows rowsOf(const ui::ListView& list, int columns);
+    // Replaces the list's rows with these.
+    static void setRowsOf(const ui::ListView& list, const Rows& rows);
     // Texts of the edit boxes.
     static std::vector<std::string> textsOf(const std::vector<const ui::Edit*>& edits);
     std::vector<const ui::Edit*> customEdits() const;
