@@ -27,12 +27,16 @@ void addOrUpdateEntry(MainWindow& w, const LibraryDescriptor& lib) {
         return;
     }
     bool updated = false;
-    for (int i = 0; i < list.rowCount(); ++i) {
-        if (list.cellView(i, 0) != texts[0]) continue;
+    std::span<const ui::Row> rows = list.rowsView();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i][0] != texts[0]) continue;
+        const int row = static_cast<int>(i);
         if (b.messageBox(GBK("已存在的项目，确认要更新吗？"), GBK("提示"), ui::kOkCancel) == ui::kIdOk) {
-            for (int k = 0; k < lib.dataFields; ++k) list.setCell(i, k, texts[k]);
+            for (int k = 0; k < lib.dataFields; ++k) list.setCell(row, k, texts[k]);
             updated = true;
         }
+        // The question ran the window; the row may have changed.
+        rows = list.rowsView();
     }
     if (!updated && b.messageBox(GBK("确认添加新项目吗？"), GBK("询问"), ui::kOkCancelQuestion) == ui::kIdOk) {
         const int at = list.rowCount();

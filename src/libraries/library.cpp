@@ -55,22 +55,28 @@ private:
 };
 
 // The entry records of the current store, records 2..records.
-std::uint64_t storedEntriesDigest(const std::vector<std::string>& fields, int records) {
+std::uint64_t storedEntriesDigest(const std::vector<int>& fields, int records) {
     EntriesDigest d;
     RecordStore::first();
     RecordStore::skip();
     for (int i = 1; i < records; ++i) {
-        for (const std::string& f : fields) d.add(RecordStore::readView(f));
+        for (int f : fields) d.add(RecordStore::readView(f));
         RecordStore::skip();
     }
     return d.value();
 }
 
+// The indexes of the library's data fields in the current store.
+std::vector<int> dataFieldIndexes(const LibraryDescriptor& lib) {
+    std::vector<int> fields;
+    for (int k = 0; k < lib.dataFields; ++k) fields.push_back(RecordStore::fieldIndex(storage::fieldName(k + 1)));
+    return fields;
+}
+
 std::uint64_t listDigest(const ui::ListView& list, int dataFields) {
     EntriesDigest d;
-    const int rows = list.rowCount();
-    for (int i = 0; i < rows; ++i)
-        for (int k = 0; k < dataFields; ++k) d.add(list.cellView(i, k));
+    for (const ui::Row& row : list.rowsView())
+        for (int k = 0; k < dataFields; ++k) d.add(row[static_cast<std::size_t>(k)]);
     return d.value();
 }
 
@@ -148,8 +154,7 @@ bool loadLibrary(MainWindow& w, const LibraryDescriptor& lib, bool reportFailure
     if (lib.loadCallsFirst) RecordStore::first();
     RecordStore::skip();
     const ui::ListView& list = w.*lib.list;
-    std::vector<std::string> fields;
-    for (int k = 0; k < lib.dataFields; ++k) fields.push_back(storage::fieldName(k + 1));
+    const std::vector<int> fields = dataFieldIndexes(lib);
     // Rows as wide as the list, so that the list need not widen each of them
     // for the untitled column.
     const auto columns = std::max<std::size_t>(fields.size(), static_cast<std::size_t>(list.columnCount()));
@@ -159,7 +164,7 @@ bool loadLibrary(MainWindow& w, const LibraryDescriptor& lib, bool reportFailure
     EntriesDigest digest;
     for (ui::Row& row : rows) {
         row.clear();
-        for (const std::string& field : fields) {
+        for (int field : fields) {
             const std::string_view text = RecordStore::readView(field);
             row.push_back(text);
             digest.add(text);
@@ -181,28 +186,27 @@ bool saveLibrary(MainWindow& w, const LibraryDescriptor& lib) {
         mainwindow::showCannotOpenStore(b, lib.storeFile);
         return false;
     }
-    std::vector<std::string> fields;
-    for (int k = 0; k < lib.dataFields; ++k) fields.push_back(storage::fieldName(k + 1));
+    const std::vector<int> fields = dataFieldIndexes(lib);
     // What the entries are once written, for the next save to compare with.
     EntriesDigest written;
-    // Writes the row's cells; false when its first cell could not be written.
-    std::vector<std::string_view> texts(fields.size());
-    auto writeRow = [&](int row) {
-        std::fill(texts.begin(), texts.end(), std::string_view());
-        if (const ui::Row* cells = list.rowView(row)) {
-            std::size_t k = 0;
-            for (auto it = cells->begin(); it != cells->end() && k < texts.size(); ++it) texts[k++] = *it;
-        }
+    // Writes a row's cells; false when its first cell could not be written.
+    auto writeRow = [&](const ui::Row& row) {
+        auto cell = row.begin();
         bool firstWritten = true;
-        for (std::size_t k = 0; k < texts.size(); ++k) {
-            const bool wrote = RecordStore::write(fields[k], texts[k]);
-            written.add(wrote ? storage::storedText(texts[k], storage::kStoreFieldLength) : std::string_view());
+        for (std::size_t k = 0; k < fields.size(); ++k) {
+            std::string_view text;
+            if (cell != row.end()) text = *cell++;
+            const bool wrote = RecordStore::write(fields[k], text);
+            // A list cell holds no zero byte: only its length may cut it.
+            if (!wrote) text = {};
+            if (text.size() > storage::kStoreFieldLength) text = storage::storedText(text, storage::kStoreFieldLength);
+            written.add(text);
             if (k == 0) firstWritten = wrote;
         }
         return firstWritten;
     };
     const int records = RecordStore::recordCount();
-    const int rows = list.rowCount();
+    const int rows = static_cast<int>(list.rowsView().size());
     if (records < 1) {
         // Without its header record the file is not a library store; entries
         // written now would take the header's place.
@@ -224,11 +228,12 @@ bool saveLibrary(MainWindow& w, const LibraryDescriptor& lib) {
         showChangedSinceLoaded(b, lib.storeFile);
         return false;
     }
+    std::span<const ui::Row> listRows = list.rowsView();
     RecordStore::first();
     RecordStore::skip();
     if (records >= rows + 2) {
         for (int i = 0; i < rows; ++i) {
-            writeRow(i);
+            writeRow(listRows[static_cast<std::size_t>(i)]);
             RecordStore::skip();
         }
         for (int i = rows; i <= records - 2; ++i) {
@@ -238,13 +243,15 @@ bool saveLibrary(MainWindow& w, const LibraryDescriptor& lib) {
         RecordStore::purgeDeleted();
     } else {
         for (int i = 0; i <= records - 2; ++i) {
-            writeRow(i);
+            writeRow(listRows[static_cast<std::size_t>(i)]);
             RecordStore::skip();
         }
         for (int i = records - 1; i < rows; ++i) {
             RecordStore::addBlank();
-            if (!writeRow(i))
+            if (!writeRow(listRows[static_cast<std::size_t>(i)])) {
                 b.messageBox(GBK("失败"), ui::defaultMessageTitle(), ui::kOk);
+                listRows = list.rowsView();  // the message box ran the window
+            }
             RecordStore::skip();
         }
     }

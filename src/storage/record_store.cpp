@@ -359,10 +359,17 @@ std::string RecordStore::read(const std::string& field) {
 }
 
 std::string_view RecordStore::readView(const std::string& field) {
-    if (!current || current->atEnd()) return {};
-    const int index = current->fieldIndex(field);
-    if (index < 0) return {};
-    return current->cell(current->cursor, static_cast<std::size_t>(index)).view();
+    return readView(fieldIndex(field));
+}
+
+int RecordStore::fieldIndex(std::string_view field) {
+    return current ? current->fieldIndex(field) : -1;
+}
+
+std::string_view RecordStore::readView(int field) {
+    if (!current || current->atEnd() || field < 0 || static_cast<std::size_t>(field) >= current->fieldCount())
+        return {};
+    return current->cell(current->cursor, static_cast<std::size_t>(field)).view();
 }
 
 std::string_view storedText(std::string_view text, std::size_t maxLength) {
@@ -373,14 +380,19 @@ std::string_view storedText(std::string_view text, std::size_t maxLength) {
 }
 
 bool RecordStore::write(std::string_view field, std::string_view value) {
+    return write(fieldIndex(field), value);
+}
+
+bool RecordStore::write(int index, std::string_view value) {
     OpenStore* store = current;
-    if (!store || store->atEnd()) return false;
-    const int index = store->fieldIndex(field);
-    if (index < 0) return false;
+    if (!store || store->atEnd() || index < 0 || static_cast<std::size_t>(index) >= store->fieldCount()) return false;
+    Cell& cell = store->cell(store->cursor, static_cast<std::size_t>(index));
+    // Most saves write back what is there. A stored text fits its field and
+    // holds no zero byte, so an equal one needs no cutting.
+    if (value.size() == cell.size && (value.empty() || std::memcmp(value.data(), cell.data, value.size()) == 0))
+        return true;
     const std::string_view text = storedText(
         value, static_cast<std::size_t>(store->content.fields[static_cast<std::size_t>(index)].maxLength));
-
-    Cell& cell = store->cell(store->cursor, static_cast<std::size_t>(index));
     if (text.size() == cell.size && (text.empty() || std::memcmp(text.data(), cell.data, text.size()) == 0))
         return true;
     if (text.size() <= cell.size) {

@@ -69,6 +69,11 @@ public:
     // the store next changes or closes.
     static std::string_view readView(const std::string& field);
     static bool write(std::string_view field, std::string_view text);
+    // For loops over many records: a field's index in the current store (-1
+    // when it has no such field) stands for its name in the calls below.
+    static int fieldIndex(std::string_view field);
+    static std::string_view readView(int field);
+    static bool write(int field, std::string_view text);
     static bool deleteCurrent();
     static bool purgeDeleted();
 

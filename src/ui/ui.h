@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -178,8 +179,9 @@ public:
     // Empties the list and hands its rows over, so that a refill can reuse
     // their memory.
     virtual std::vector<Row> takeRows(ControlId c) = 0;
-    // A row without a copy (nullptr out of range): valid until the list next changes.
-    virtual const Row* rowView(ControlId c, int row) = 0;
+    // Every row without a copy, for loops over all of them: valid until the
+    // list next changes.
+    virtual std::span<const Row> rowsView(ControlId c) = 0;
     virtual bool selected(ControlId c, int row) = 0;
     virtual void setSelected(ControlId c, int row, bool selected) = 0;
     virtual std::vector<int> selectedRows(ControlId c) = 0;  // ascending
@@ -289,7 +291,7 @@ public:
     void deleteRow(int r) const { b_->deleteRow(id_, r); }
     void setRows(std::vector<Row> rows) const { b_->setRows(id_, std::move(rows)); }
     std::vector<Row> takeRows() const { return b_->takeRows(id_); }
-    const Row* rowView(int r) const { return b_->rowView(id_, r); }
+    std::span<const Row> rowsView() const { return b_->rowsView(id_); }
     bool selected(int r) const { return b_->selected(id_, r); }
     void select(int r) const { b_->setSelected(id_, r, true); }
     void deselect(int r) const { b_->setSelected(id_, r, false); }

@@ -80,10 +80,9 @@ MemoryBackend::Node* MemoryBackend::listNode(ControlId c, const char* operation)
     return kindNode(c, Kind::ListView, operation);
 }
 
-MemoryBackend::ListRow* MemoryBackend::listRow(ControlId c, int row, const char* operation) {
+MemoryBackend::Node* MemoryBackend::listWithRow(ControlId c, int row, const char* operation) {
     Node* n = listNode(c, operation);
-    if (!n || row < 0 || row >= static_cast<int>(n->rows.size())) return nullptr;
-    return &n->rows[static_cast<std::size_t>(row)];
+    return n && row >= 0 && row < static_cast<int>(n->rows.size()) ? n : nullptr;
 }
 
 void MemoryBackend::destroyNow(ControlId window) {
@@ -385,83 +384,79 @@ std::string MemoryBackend::cell(ControlId c, int row, int column) {
 }
 
 std::string_view MemoryBackend::cellView(ControlId c, int row, int column) {
-    const ListRow* r = listRow(c, row, "cell");
-    if (!r || column < 0 || column >= static_cast<int>(r->cells.size())) return {};
-    return r->cells[static_cast<std::size_t>(column)];
+    const Node* n = listWithRow(c, row, "cell");
+    if (!n || column < 0) return {};
+    return n->rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
 }
 
 void MemoryBackend::setCell(ControlId c, int row, int column, const std::string& text) {
-    ListRow* r = listRow(c, row, "setCell");
-    if (!r || column < 0 || column >= static_cast<int>(r->cells.size())) return;
-    r->cells.set(static_cast<std::size_t>(column), text);
+    Node* n = listWithRow(c, row, "setCell");
+    if (!n || column < 0) return;
+    n->rows[static_cast<std::size_t>(row)].set(static_cast<std::size_t>(column), text);
 }
 
 void MemoryBackend::insertRow(ControlId c, int at) {
     Node* n = listNode(c, "insertRow");
     if (!n || at < 0) return;
     // Like the Win32 list view, an index past the end appends.
-    const auto pos = std::min<std::size_t>(static_cast<std::size_t>(at), n->rows.size());
-    ListRow row;
-    row.cells.resize(n->columnTitles.size());
-    n->rows.insert(n->rows.begin() + static_cast<std::ptrdiff_t>(pos), std::move(row));
+    const auto pos = static_cast<std::ptrdiff_t>(std::min<std::size_t>(static_cast<std::size_t>(at), n->rows.size()));
+    n->rows.insert(n->rows.begin() + pos, Row(n->columnTitles.size()));
+    n->rowStates.insert(n->rowStates.begin() + pos, RowState{});
 }
 
 void MemoryBackend::deleteRow(ControlId c, int row) {
-    Node* n = listNode(c, "deleteRow");
-    if (!n || row < 0 || row >= static_cast<int>(n->rows.size())) return;
+    Node* n = listWithRow(c, row, "deleteRow");
+    if (!n) return;
     n->rows.erase(n->rows.begin() + row);
+    n->rowStates.erase(n->rowStates.begin() + row);
 }
 
 void MemoryBackend::setRows(ControlId c, std::vector<Row> rows) {
     Node* n = listNode(c, "setRows");
     if (!n) return;
-    n->rows.clear();
-    n->rows.reserve(rows.size());
-    for (Row& cells : rows) {
-        cells.resize(n->columnTitles.size());
-        n->rows.push_back(ListRow{std::move(cells), false, 0});
-    }
+    for (Row& cells : rows) cells.resize(n->columnTitles.size());
+    n->rows = std::move(rows);
+    n->rowStates.assign(n->rows.size(), RowState{});
 }
 
 std::vector<Row> MemoryBackend::takeRows(ControlId c) {
-    std::vector<Row> out;
     Node* n = listNode(c, "takeRows");
-    if (!n) return out;
-    out.reserve(n->rows.size());
-    for (ListRow& r : n->rows) out.push_back(std::move(r.cells));
+    if (!n) return {};
+    std::vector<Row> out = std::move(n->rows);
     n->rows.clear();
+    n->rowStates.clear();
     return out;
 }
 
-const Row* MemoryBackend::rowView(ControlId c, int row) {
-    const ListRow* r = listRow(c, row, "rowView");
-    return r ? &r->cells : nullptr;
+std::span<const Row> MemoryBackend::rowsView(ControlId c) {
+    const Node* n = listNode(c, "rowsView");
+    return n ? std::span<const Row>(n->rows) : std::span<const Row>();
 }
 
 bool MemoryBackend::selected(ControlId c, int row) {
-    const ListRow* r = listRow(c, row, "selected");
-    return r && r->selected;
+    const Node* n = listWithRow(c, row, "selected");
+    return n && n->rowStates[static_cast<std::size_t>(row)].selected;
 }
 
 void MemoryBackend::setSelected(ControlId c, int row, bool selected) {
-    if (ListRow* r = listRow(c, row, "setSelected")) r->selected = selected;
+    if (Node* n = listWithRow(c, row, "setSelected")) n->rowStates[static_cast<std::size_t>(row)].selected = selected;
 }
 
 std::vector<int> MemoryBackend::selectedRows(ControlId c) {
     std::vector<int> out;
     if (const Node* n = listNode(c, "selectedRows"))
-        for (std::size_t i = 0; i < n->rows.size(); ++i)
-            if (n->rows[i].selected) out.push_back(static_cast<int>(i));
+        for (std::size_t i = 0; i < n->rowStates.size(); ++i)
+            if (n->rowStates[i].selected) out.push_back(static_cast<int>(i));
     return out;
 }
 
 int MemoryBackend::stateImage(ControlId c, int row) {
-    const ListRow* r = listRow(c, row, "stateImage");
-    return r ? r->stateImage : 0;
+    const Node* n = listWithRow(c, row, "stateImage");
+    return n ? n->rowStates[static_cast<std::size_t>(row)].stateImage : 0;
 }
 
 void MemoryBackend::setStateImage(ControlId c, int row, int image) {
-    if (ListRow* r = listRow(c, row, "setStateImage")) r->stateImage = image;
+    if (Node* n = listWithRow(c, row, "setStateImage")) n->rowStates[static_cast<std::size_t>(row)].stateImage = image;
 }
 
 int MemoryBackend::hitTest(ControlId c, int x, int y) {
@@ -773,7 +768,7 @@ void MemoryBackend::closeWindow(ControlId window) {
 void MemoryBackend::listPress(Node& list, int x, int y, SelectMode mode, bool keepSelectedRow) {
     const ControlId id = list.id;
     const int row = hitTest(id, x, y);
-    auto& rows = nodes_.at(id).rows;
+    auto& rows = nodes_.at(id).rowStates;
     if (keepSelectedRow && row >= 0 && rows[static_cast<std::size_t>(row)].selected) return;
     switch (mode) {
         case SelectMode::Only:

@@ -87,7 +87,7 @@ public:
     void deleteRow(ControlId c, int row) override;
     void setRows(ControlId c, std::vector<Row> rows) override;
     std::vector<Row> takeRows(ControlId c) override;
-    const Row* rowView(ControlId c, int row) override;
+    std::span<const Row> rowsView(ControlId c) override;
     bool selected(ControlId c, int row) override;
     void setSelected(ControlId c, int row, bool selected) override;
     std::vector<int> selectedRows(ControlId c) override;
@@ -215,8 +215,8 @@ public:
     void setClipboardAvailable(bool available) { clipboardAvailable_ = available; }
 
 private:
-    struct ListRow {
-        Row cells;
+    // What a list keeps of a row besides its cells.
+    struct RowState {
         bool selected = false;
         int stateImage = 0;
     };
@@ -237,7 +237,8 @@ private:
         bool headersVisible = true;
         std::vector<ControlId> pages;
         std::vector<std::string> columnTitles;
-        std::vector<ListRow> rows;
+        std::vector<Row> rows;
+        std::vector<RowState> rowStates;  // one per row
         int scrolledTo = -1;
         std::vector<std::string> lines;
         std::string tip;
@@ -273,7 +274,8 @@ private:
     // The live node when it is of that kind, or nullptr after recording why not.
     Node* kindNode(ControlId c, Kind kind, const char* operation);
     Node* listNode(ControlId c, const char* operation);
-    ListRow* listRow(ControlId c, int row, const char* operation);
+    // The list when row is one of its rows, else nullptr.
+    Node* listWithRow(ControlId c, int row, const char* operation);
     void destroyNow(ControlId window);
     void flushDestroyed();
     void moveFocus(ControlId to);

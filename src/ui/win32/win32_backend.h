@@ -82,7 +82,7 @@ public:
     void deleteRow(ControlId c, int row) override;
     void setRows(ControlId c, std::vector<Row> rows) override;
     std::vector<Row> takeRows(ControlId c) override;
-    const Row* rowView(ControlId c, int row) override;
+    std::span<const Row> rowsView(ControlId c) override;
     bool selected(ControlId c, int row) override;
     void setSelected(ControlId c, int row, bool selected) override;
     std::vector<int> selectedRows(ControlId c) override;

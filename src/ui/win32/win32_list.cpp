@@ -189,10 +189,9 @@ std::vector<Row> Win32Backend::takeRows(ControlId c) {
     return rows;
 }
 
-const Row* Win32Backend::rowView(ControlId c, int row) {
+std::span<const Row> Win32Backend::rowsView(ControlId c) {
     Node* n = listNode(c);
-    if (!n || row < 0 || row >= static_cast<int>(n->rows.size())) return nullptr;
-    return &n->rows[static_cast<std::size_t>(row)];
+    return n ? std::span<const Row>(n->rows) : std::span<const Row>();
 }
 
 bool Win32Backend::selected(ControlId c, int row) {
