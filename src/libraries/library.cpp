@@ -162,10 +162,16 @@ bool loadLibrary(MainWindow& w, const LibraryDescriptor& lib, bool reportFailure
     std::vector<ui::Row> rows = list.takeRows();
     rows.resize(records > 1 ? static_cast<std::size_t>(records - 1) : 0);
     EntriesDigest digest;
+    std::vector<std::string_view> texts(fields.size());
     for (ui::Row& row : rows) {
+        std::size_t bytes = columns;
+        for (std::size_t k = 0; k < fields.size(); ++k) {
+            texts[k] = RecordStore::readView(fields[k]);
+            bytes += texts[k].size();
+        }
         row.clear();
-        for (int field : fields) {
-            const std::string_view text = RecordStore::readView(field);
+        row.reserve(bytes);
+        for (const std::string_view text : texts) {
             row.push_back(text);
             digest.add(text);
         }

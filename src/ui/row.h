@@ -30,6 +30,9 @@ public:
     void resize(std::size_t columns);
     // No cells; the buffer keeps its room for the texts that follow.
     void clear();
+    // Room for cells of this many bytes in all, zero bytes included, so that
+    // filling the row allocates once.
+    void reserve(std::size_t bytes) { bytes_.reserve(bytes); }
 
     friend bool operator==(const Row& a, const Row& b) {
         return a.columns_ == b.columns_ && a.bytes_ == b.bytes_;

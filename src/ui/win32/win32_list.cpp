@@ -41,7 +41,10 @@ void Win32Backend::createListView(Node& n, HWND parent) {
 }
 
 // Rows are as tall as the font makes them; a small image list of the right
-// height stretches them to the pitch the program's drag estimate assumes.
+// height stretches them to the pitch the program's drag estimate assumes. A
+// list's pitch is the taller of text and image plus a padding of its own, so
+// one measurement with a full-pitch image gives the height to use; the search
+// upward from there only runs should a list count otherwise.
 void Win32Backend::measureRowPitch(Node& n) {
     auto pitch = [&]() {
         RECT a{LVIR_BOUNDS, 0, 0, 0}, b{LVIR_BOUNDS, 0, 0, 0};
@@ -49,14 +52,20 @@ void Win32Backend::measureRowPitch(Node& n) {
         SendMessageW(n.hwnd, LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&b));
         return b.top - a.top;
     };
-    SendMessageW(n.hwnd, LVM_SETITEMCOUNT, 2, LVSICF_NOINVALIDATEALL);
-    int current = pitch();
-    for (int height = 1; current > 0 && current < kRowPitch && height <= kRowPitch; ++height) {
+    auto useImageHeight = [&](int height) {
         HIMAGELIST images = ImageList_Create(1, height, ILC_COLOR32, 1, 0);
         HIMAGELIST old = reinterpret_cast<HIMAGELIST>(
             SendMessageW(n.hwnd, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images)));
         if (old) ImageList_Destroy(old);
-        current = pitch();
+        return pitch();
+    };
+    SendMessageW(n.hwnd, LVM_SETITEMCOUNT, 2, LVSICF_NOINVALIDATEALL);
+    int current = pitch();
+    if (current > 0 && current < kRowPitch) {
+        const int padding = useImageHeight(kRowPitch) - kRowPitch;
+        int height = std::clamp(kRowPitch - padding, 1, kRowPitch);
+        for (current = useImageHeight(height); current > 0 && current < kRowPitch && height < kRowPitch;)
+            current = useImageHeight(++height);
     }
     SendMessageW(n.hwnd, LVM_SETITEMCOUNT, 0, 0);
 }
