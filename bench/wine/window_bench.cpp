@@ -88,6 +88,9 @@ bool measure(const std::wstring& tool, int entries, Times& t) {
         std::fprintf(stderr, "the store tool failed for %d entries\n", entries);
         return false;
     }
+    // A pointer resting over the window would bring hover effects and tips
+    // into the picture whose settling is timed.
+    SetCursorPos(0, 0);
     app.start();
     auto login = waitLogin(app);
     if (!login || !waitFor([&] { return text(login->button) == kSignIn; })) return false;

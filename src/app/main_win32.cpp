@@ -3,10 +3,12 @@
 #include <windows.h>
 
 #include "signin/program_start.h"
+#include "storage/store_files.h"
 #include "skin/host/skin_setup_win32.h"
 #include "ui/win32/win32_backend.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    vorda::storage::prepareStoreKeysInBackground();
     vorda::ui::Win32Backend backend;
     vorda::skinhost::installWin32SkinSetup(backend);
     vorda::signin::startProgram(backend);

@@ -447,6 +447,22 @@ void RecordStore::abandonAll() {
     openStores.clear();
 }
 
+void prepareKey(const std::string& path, const std::string& password) {
+    if (password.empty()) return;
+    std::string bytes;
+    {
+        // As an open does: on Windows a file being read cannot be replaced,
+        // and a commit must not fail for a read ahead.
+        auto lock = lockStore(path);
+        if (!lock || !platform::fileSystem().readAll(path, bytes)) return;
+    }
+    const auto header = format::parseHeader(bytes);
+    crypto::wipe(bytes.data(), bytes.size());
+    if (!header || !header->isProtected) return;
+    crypto::Key key;
+    if (crypto::deriveKey(password, header->salt, header->iterations, key)) crypto::wipe(key.data(), key.size());
+}
+
 std::string runDirectory() {
     return runDirectoryOverride.empty() ? platform::programDirectory() : runDirectoryOverride;
 }

@@ -81,6 +81,10 @@ public:
     static void abandonAll();
 };
 
+// Makes the key that opening path with this password needs, so that the open
+// finds it made. Only reads the file; may run on a thread of its own.
+void prepareKey(const std::string& path, const std::string& password);
+
 // The directory holding the program file, without a trailing separator.
 std::string runDirectory();
 // Tests run the program's storage in a directory of their own; empty restores

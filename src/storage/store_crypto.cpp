@@ -3,8 +3,10 @@
 #include <gcrypt.h>
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstdarg>
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 #include "storage/store_tuning.h"
@@ -44,17 +46,28 @@ bool initialise() {
     return true;
 }
 
-struct CachedKey {
+struct KeyRequest {
     std::array<std::uint8_t, 32> passwordHash;
     std::array<std::uint8_t, format::kSaltSize> salt;
     std::uint32_t iterations;
+    bool operator==(const KeyRequest&) const = default;
+};
+
+struct CachedKey {
+    KeyRequest request;
     Key key;
 };
 
+// A key may be made ahead on another thread (prepareKey): the cache and the
+// list of keys being made are shared, and whoever needs a key being made
+// waits for it instead of making it twice.
+std::mutex cacheMutex;
+std::condition_variable cacheChanged;
 // Damaged files bring salts of their own; keep the cache small and drop the
 // oldest entry first.
 constexpr std::size_t kCacheSize = 16;
 std::vector<CachedKey> cache;
+std::vector<KeyRequest> inProgress;
 std::uint64_t derivations = 0;
 
 class Cipher {
@@ -100,37 +113,53 @@ void randomNonce(std::array<std::uint8_t, format::kNonceSize>& nonce) {
 bool deriveKey(std::string_view password, const std::array<std::uint8_t, format::kSaltSize>& salt,
                std::uint32_t iterations, Key& out) {
     if (!ready() || iterations == 0) return false;
-    std::array<std::uint8_t, 32> hash;
-    gcry_md_hash_buffer(GCRY_MD_SHA256, hash.data(), password.data(), password.size());
-    for (const CachedKey& c : cache) {
-        if (c.iterations == iterations && c.salt == salt && c.passwordHash == hash) {
-            out = c.key;
-            return true;
+    KeyRequest request{{}, salt, iterations};
+    gcry_md_hash_buffer(GCRY_MD_SHA256, request.passwordHash.data(), password.data(), password.size());
+    {
+        std::unique_lock lock(cacheMutex);
+        for (;;) {
+            const auto hit = std::find_if(cache.begin(), cache.end(),
+                                          [&](const CachedKey& c) { return c.request == request; });
+            if (hit != cache.end()) {
+                out = hit->key;
+                return true;
+            }
+            if (std::find(inProgress.begin(), inProgress.end(), request) == inProgress.end()) break;
+            cacheChanged.wait(lock);
         }
+        inProgress.push_back(request);
     }
     // libgcrypt rejects a null passphrase even when its length is zero.
     const char* pass = password.data() ? password.data() : "";
     Key key;
-    if (gcry_kdf_derive(pass, password.size(), GCRY_KDF_PBKDF2, GCRY_MD_SHA256, salt.data(), salt.size(),
-                        iterations, key.size(), key.data()) != 0)
-        return false;
-    ++derivations;
-    if (cache.size() >= kCacheSize) {
-        wipe(&cache.front(), sizeof(CachedKey));
-        cache.erase(cache.begin());
+    const bool made = gcry_kdf_derive(pass, password.size(), GCRY_KDF_PBKDF2, GCRY_MD_SHA256, salt.data(),
+                                      salt.size(), iterations, key.size(), key.data()) == 0;
+    {
+        std::lock_guard lock(cacheMutex);
+        inProgress.erase(std::find(inProgress.begin(), inProgress.end(), request));
+        if (made) {
+            ++derivations;
+            if (cache.size() >= kCacheSize) {
+                wipe(&cache.front(), sizeof(CachedKey));
+                cache.erase(cache.begin());
+            }
+            cache.push_back(CachedKey{request, key});
+        }
     }
-    cache.push_back(CachedKey{hash, salt, iterations, key});
-    out = key;
+    cacheChanged.notify_all();
+    if (made) out = key;
     wipe(key.data(), key.size());
-    return true;
+    return made;
 }
 
 void clearKeyCache() {
+    std::lock_guard lock(cacheMutex);
     for (CachedKey& c : cache) wipe(&c, sizeof c);
     cache.clear();
 }
 
 std::uint64_t derivationCount() {
+    std::lock_guard lock(cacheMutex);
     return derivations;
 }
 

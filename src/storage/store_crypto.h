@@ -20,7 +20,9 @@ void randomSalt(std::array<std::uint8_t, format::kSaltSize>& salt);
 void randomNonce(std::array<std::uint8_t, format::kNonceSize>& nonce);
 
 // The key for password, salt and iteration count. Derived once per process and
-// then served from a small cache. False when derivation fails.
+// then served from a small cache. False when derivation fails. Safe to call
+// from several threads; a caller asking for a key another thread is making
+// waits for that one.
 bool deriveKey(std::string_view password, const std::array<std::uint8_t, format::kSaltSize>& salt,
                std::uint32_t iterations, Key& out);
 // Forgets every cached key (benchmarks measure a first open with it).

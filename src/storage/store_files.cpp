@@ -1,7 +1,9 @@
 #include "storage/store_files.h"
 
 #include <climits>
+#include <thread>
 
+#include "storage/store_crypto.h"
 #include "text/gbk.h"
 
 namespace vorda::storage {
@@ -66,6 +68,16 @@ bool writeDataExHeader() {
     const bool written = addDataExHeader();
     const bool closed = RecordStore::close();
     return written && closed;
+}
+
+void prepareStoreKeysInBackground() {
+    if (!crypto::ready()) return;
+    // dataex.edb first: the sign-in window itself opens data.edb at once, and
+    // asks for its key on its own thread meanwhile.
+    std::vector<std::string> paths{runDirectory() + "\\" + kDataExFile, runDirectory() + "\\" + kDataFile};
+    std::thread([paths, password = accessPassword()] {
+        for (const std::string& path : paths) prepareKey(path, password);
+    }).detach();
 }
 
 int leadingInteger(const std::string& text) {

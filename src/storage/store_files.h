@@ -35,6 +35,11 @@ bool createDataExStoreWithHeader();
 // Appends the header record of dataex.edb: "名1" = "密码库2", "名2" = "1".
 bool writeDataExHeader();
 
+// Starts making the keys of both store files on a thread of its own, so that
+// neither the sign-in window nor MainWindow waits for them. The program calls
+// it once at start; tests keep to one thread.
+void prepareStoreKeysInBackground();
+
 // The leading decimal integer of a text as atoi reads it (leading white space,
 // an optional sign); 0 when there is none. Out-of-range values clamp.
 int leadingInteger(const std::string& text);

@@ -2,6 +2,9 @@
 // system unless a case needs real files.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "platform/filesystem.h"
 #include "storage/record_store.h"
 #include "storage/store_crypto.h"
@@ -505,6 +508,52 @@ TEST(RecordStoreRealFiles, CommitReplacesTheFileAndLeavesNoTempFile) {
 
     ASSERT_TRUE(RecordStore::open(path));
     EXPECT_EQ(platform::fileSystem().tryLock(path + ".lock"), nullptr);
+}
+
+TEST(RecordStoreRealFiles, AKeyMadeAheadOnAnotherThreadIsMadeOnce) {
+    testing::TempRunDirectory dir;
+    const auto fields = testing::textFields({"a"});
+    const std::string path = dir.file("keyed.edb");
+    for (int round = 0; round < 20; ++round) {
+        ASSERT_TRUE(testing::writeStore(path, fields, {{"one"}}, "secret"));
+        crypto::clearKeyCache();
+        const std::uint64_t before = crypto::derivationCount();
+        std::thread ahead([&] { prepareKey(path, "secret"); });
+        const bool opened = RecordStore::open(path, std::string("secret"));
+        const std::string text = RecordStore::read("a");
+        RecordStore::close();
+        ahead.join();
+        ASSERT_TRUE(opened);
+        EXPECT_EQ(text, "one");
+        EXPECT_EQ(crypto::derivationCount(), before + 1) << "round " << round;
+    }
+}
+
+TEST(RecordStoreRealFiles, AKeyMadeAheadNeverStopsACommit) {
+    // On Windows a file being read cannot be replaced: the reading ahead must
+    // keep to the store's lock as opens do.
+    testing::TempRunDirectory dir;
+    const auto fields = testing::textFields({"a"});
+    const std::string path = dir.file("read.edb");
+    ASSERT_TRUE(testing::writeStore(path, fields, Rows(20000, Row{std::string(90, 'x')}), "secret"));
+    std::atomic<bool> done{false};
+    std::atomic<int> reads{0};
+    std::thread ahead([&] {
+        while (!done) {
+            prepareKey(path, "secret");
+            ++reads;
+        }
+    });
+    int failed = 0;
+    for (int i = 0; i < 30; ++i) {
+        const bool ok = RecordStore::open(path, std::string("secret")) && RecordStore::write("a", std::to_string(i)) &&
+                        RecordStore::close();
+        if (!ok) ++failed;
+        RecordStore::abandonAll();
+    }
+    done = true;
+    ahead.join();
+    EXPECT_EQ(failed, 0) << "while " << reads << " reads ran";
 }
 
 }  // namespace
