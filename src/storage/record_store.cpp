@@ -393,7 +393,8 @@ bool RecordStore::write(int index, std::string_view value) {
         return true;
     const std::string_view text = storedText(
         value, static_cast<std::size_t>(store->content.fields[static_cast<std::size_t>(index)].maxLength));
-    if (text.size() == cell.size && (text.empty() || std::memcmp(text.data(), cell.data, text.size()) == 0))
+    if (text.size() != value.size() && text.size() == cell.size &&
+        (text.empty() || std::memcmp(text.data(), cell.data, text.size()) == 0))
         return true;
     if (text.size() <= cell.size) {
         // The cell's bytes are its own; reuse them.
