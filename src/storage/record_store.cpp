@@ -374,6 +374,7 @@ std::string_view RecordStore::readView(int field) {
 
 std::string_view storedText(std::string_view text, std::size_t maxLength) {
     // Only the bytes before a zero byte come back from a read.
+    if (text.empty()) return text;
     if (const void* zero = std::memchr(text.data(), 0, text.size()))
         text = text.substr(0, static_cast<std::size_t>(static_cast<const char*>(zero) - text.data()));
     return text.size() > maxLength ? text::cutToBytes(text, maxLength) : text;

@@ -7,6 +7,8 @@ namespace vorda::ui {
 namespace {
 
 std::string_view upToZero(std::string_view text) {
+    // An empty view may have no data at all, which memchr must not see.
+    if (text.empty()) return text;
     if (const void* zero = std::memchr(text.data(), 0, text.size()))
         return text.substr(0, static_cast<std::size_t>(static_cast<const char*>(zero) - text.data()));
     return text;
