@@ -18,4 +18,4 @@ trap 'wineserver -k 2>/dev/null || true; stop_display' EXIT
 say "the window under Wine (DISPLAY=$DISPLAY)"
 win="$BUILD_WIN/cmake/windows"
 wine "$win/vorda_window_bench.exe" --vorda-exe="$win/vorda.exe" --storetool="$win/vorda_storetool.exe" \
-  --entries="${1:-1000,10000,100000}" 2> >(grep -v 'fixme:' >&2)
+  --entries="${1:-1000,10000,100000}" --repetitions=5 2> >(grep -v 'fixme:' >&2)
