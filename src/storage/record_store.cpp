@@ -267,38 +267,46 @@ bool RecordStore::create(const std::string& path, const std::vector<FieldDefinit
     return commit(path, content, std::string(), salt, static_cast<std::uint32_t>(kdfIterationsForNewFiles()));
 }
 
-bool RecordStore::open(const std::string& path, const std::optional<std::string>& password) {
-    if (path.empty() || !crypto::ready()) return false;
+namespace {
+
+// A store for path, not yet current: nullptr when the file is open in this
+// process already or another process keeps it locked.
+std::unique_ptr<OpenStore> claimStore(const std::string& path) {
     std::string key = pathKey(path);
-    if (isOpen(key)) return false;
+    if (isOpen(key)) return nullptr;
     auto lock = lockStore(path);
-    if (!lock) return false;
+    if (!lock) return nullptr;
     auto store = std::make_unique<OpenStore>();
     store->path = path;
     store->pathKey = std::move(key);
     store->lock = std::move(lock);
-    if (!load(*store, password)) return false;
+    return store;
+}
+
+void makeCurrent(std::unique_ptr<OpenStore> store) {
     current = store.get();
     openStores.push_back(std::move(store));
+}
+
+}  // namespace
+
+bool RecordStore::open(const std::string& path, const std::optional<std::string>& password) {
+    if (path.empty() || !crypto::ready()) return false;
+    auto store = claimStore(path);
+    if (!store || !load(*store, password)) return false;
+    makeCurrent(std::move(store));
     return true;
 }
 
 bool RecordStore::openNew(const std::string& path, const std::vector<FieldDefinition>& fields) {
     if (path.empty() || !format::validSchema(fields) || !crypto::ready()) return false;
-    std::string key = pathKey(path);
-    if (isOpen(key)) return false;
-    auto lock = lockStore(path);
-    if (!lock) return false;
-    auto store = std::make_unique<OpenStore>();
-    store->path = path;
-    store->pathKey = std::move(key);
-    store->lock = std::move(lock);
+    auto store = claimStore(path);
+    if (!store) return false;
     store->content.fields = fields;
     crypto::randomSalt(store->salt);
     store->iterations = static_cast<std::uint32_t>(kdfIterationsForNewFiles());
     store->dirty = true;  // written at close even when nothing is added
-    current = store.get();
-    openStores.push_back(std::move(store));
+    makeCurrent(std::move(store));
     return true;
 }
 
